@@ -1,0 +1,120 @@
+#!/bin/bash
+# Makes and prepares Wine prefixes and the X display that the viewer runs on,
+# for `make run` and the end-to-end tests alike.
+#
+#   wine-prefix.sh create PREFIX            new prefix with Wine's own fonts (reused when ready)
+#   wine-prefix.sh ppi PREFIX N             screen pixels per inch that Wine reports
+#   wine-prefix.sh register PREFIX CLSID DLL   in-process server for CLSID (64-bit view)
+#   wine-prefix.sh copy FROM TO             a copy of a ready prefix
+#   wine-prefix.sh stop PREFIX              ends the prefix's wineserver (registry saved)
+#   wine-prefix.sh xvfb STATEFILE           starts Xvfb on a free display; STATEFILE gets
+#                                           DISPLAY=:n and XVFB_PID=pid
+set -euo pipefail
+
+WINE64=${WINE64:-/usr/lib/wine/wine64}
+WINESERVER=${WINESERVER:-/usr/lib/wine/wineserver64}
+[ -x "$WINESERVER" ] || WINESERVER=/usr/lib/wine/wineserver
+# Without these overrides a new prefix asks to download Mono and Gecko.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml="}
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEARCH=win64
+
+readyMark=.qb-prefix-ready
+
+die() { echo "wine-prefix.sh: $*" >&2; exit 1; }
+
+wine_in() {
+  local prefix=$1; shift
+  WINEPREFIX="$prefix" "$WINE64" "$@"
+}
+
+# Wine keeps the registry in the server's memory; only a server that has
+# ended has written it out, which matters before a prefix is copied.
+stop_server() {
+  WINEPREFIX="$1" "$WINESERVER" -k 2>/dev/null || true
+  WINEPREFIX="$1" "$WINESERVER" -w 2>/dev/null || true
+}
+
+create() {
+  local prefix=$1
+  [ -f "$prefix/$readyMark" ] && return 0
+  rm -rf "$prefix"
+  mkdir -p "$prefix"
+  prefix=$(cd "$prefix" && pwd)
+  WINEPREFIX="$prefix" "$WINE64" wineboot -i >/dev/null 2>&1 || die "wineboot failed in $prefix"
+  WINEPREFIX="$prefix" "$WINESERVER" -w
+  # Wine looks for its own fonts only inside the prefix here; without them
+  # "MS Sans Serif" falls back to a face whose "0" is a pixel lower.
+  local fonts="$prefix/drive_c/windows/Fonts"
+  mkdir -p "$fonts"
+  local copied=0 f
+  while IFS= read -r f; do
+    case "$f" in
+      *.ttf|*.TTF|*.fon|*.FON) [ -f "$f" ] && cp -f "$f" "$fonts/" && copied=$((copied + 1)) ;;
+    esac
+  done < <(dpkg -L fonts-wine 2>/dev/null)
+  [ "$copied" -gt 0 ] || die "no fonts from fonts-wine (is it installed?)"
+  touch "$prefix/$readyMark"
+}
+
+set_ppi() {
+  local prefix=$1 ppi=$2
+  wine_in "$prefix" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$ppi" /f >/dev/null
+}
+
+register() {
+  local prefix=$1 clsid=$2 dll=$3
+  [ -f "$dll" ] || die "no such DLL: $dll"
+  local windll
+  windll=$(wine_in "$prefix" winepath -w "$dll" 2>/dev/null | tr -d '\r')
+  [ -n "$windll" ] || die "winepath failed for $dll"
+  # Wine 8 reads class registrations from HKLM only; HKCU keys are ignored.
+  local key="HKLM\\Software\\Classes\\CLSID\\$clsid\\InprocServer32"
+  wine_in "$prefix" reg add "$key" /ve /d "$windll" /f >/dev/null
+  wine_in "$prefix" reg add "$key" /v ThreadingModel /d Apartment /f >/dev/null
+}
+
+copy() {
+  local from=$1 to=$2
+  [ -f "$from/$readyMark" ] || die "not a ready prefix: $from"
+  stop_server "$from"
+  rm -rf "$to"
+  cp -a "$from" "$to"
+}
+
+display_free() {
+  local n=$1
+  [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]
+}
+
+start_xvfb() {
+  local state=$1 n pid
+  for n in $(seq "${QB_XVFB_FIRST:-97}" "${QB_XVFB_LAST:-140}"); do
+    display_free "$n" || continue
+    Xvfb ":$n" -screen 0 1600x1000x24 -nolisten tcp >/dev/null 2>&1 &
+    pid=$!
+    local i
+    for i in $(seq 1 50); do
+      [ -e "/tmp/.X11-unix/X$n" ] && break
+      kill -0 "$pid" 2>/dev/null || break
+      sleep 0.1
+    done
+    if kill -0 "$pid" 2>/dev/null && [ -e "/tmp/.X11-unix/X$n" ]; then
+      printf 'DISPLAY=:%s\nXVFB_PID=%s\n' "$n" "$pid" > "$state"
+      return 0
+    fi
+    kill "$pid" 2>/dev/null || true
+  done
+  die "no free X display for Xvfb"
+}
+
+cmd=${1:-}; shift || true
+case "$cmd" in
+  create)   [ $# -eq 1 ] || die "usage: create PREFIX"; create "$1" ;;
+  ppi)      [ $# -eq 2 ] || die "usage: ppi PREFIX N"; set_ppi "$1" "$2" ;;
+  register) [ $# -eq 3 ] || die "usage: register PREFIX CLSID DLL"; register "$1" "$2" "$3" ;;
+  copy)     [ $# -eq 2 ] || die "usage: copy FROM TO"; copy "$1" "$2" ;;
+  stop)     [ $# -eq 1 ] || die "usage: stop PREFIX"; stop_server "$1" ;;
+  xvfb)     [ $# -eq 1 ] || die "usage: xvfb STATEFILE"; start_xvfb "$1" ;;
+  *) die "unknown command '${cmd}'" ;;
+esac

@@ -1,0 +1,35 @@
+#!/bin/bash
+# Fixture set-up of the end-to-end tests: one Xvfb and the Wine prefixes of
+# this run under STATE, each with a wineserver that stays up between tests.
+#   setup.sh STATE DOUBLE_DLL
+set -euo pipefail
+state=$1 dll=$2
+here=$(cd "$(dirname "$0")" && pwd)
+prefixes=$here/../../scripts/wine-prefix.sh
+WINESERVER=${WINESERVER:-/usr/lib/wine/wineserver64}
+clsid='{8856F961-340A-11D0-A96B-00C04FD705A2}'
+
+# Whatever an interrupted earlier run left behind.
+"$here/cleanup.sh" "$state" || true
+rm -rf "$state"
+mkdir -p "$state/logs"
+state=$(cd "$state" && pwd)
+
+[ -f "$dll" ] || { echo "setup.sh: no test double at $dll" >&2; exit 1; }
+"$prefixes" xvfb "$state/x.state"
+cat "$state/x.state"
+
+start=$SECONDS
+# Wine's own browser control stays registered in this one.
+"$prefixes" create "$state/wine-browser"
+"$prefixes" copy "$state/wine-browser" "$state/base"
+"$prefixes" register "$state/base" "$clsid" "$dll"
+for ppi in 120 144; do
+  "$prefixes" copy "$state/base" "$state/ppi$ppi"
+  "$prefixes" ppi "$state/ppi$ppi" "$ppi"
+done
+for prefix in base ppi120 ppi144 wine-browser; do
+  "$prefixes" stop "$state/$prefix"
+  WINEPREFIX="$state/$prefix" "$WINESERVER" -p
+done
+echo "prefixes ready in $((SECONDS - start)) s"
