@@ -1,2 +1,101 @@
+// Process entry: start-up, the loop, and the exit sequence, in the order
+// that keeps the component-object runtime alive while any control object is.
+#include "Application.h"
+#include "Cursors.h"
+#include "ErrorDisplay.h"
+#include "Exceptions.h"
+#include "Unit1.h"
+
 #include <windows.h>
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return 0; }
+#include <objbase.h>
+
+#include <exception>
+#include <memory>
+
+namespace {
+
+constexpr char kApplicationTitle[] = "Quellmark Brenvik";
+constexpr UINT kExitNormal = 0;
+constexpr UINT kExitStartupFailed = 1;
+// The run-time error number of an exception that nothing handled.
+constexpr int kRuntimeErrorUnhandled = 217;
+
+int ReadStartupShowCommand()
+{
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    GetStartupInfoW(&startup);
+    return (startup.dwFlags & STARTF_USESHOWWINDOW) != 0 ? startup.wShowWindow : SW_SHOWDEFAULT;
+}
+
+const void* FailureAddress(std::exception_ptr error)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const Exception& e) {
+        return e.Address();
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+[[noreturn]] void RuntimeError(std::exception_ptr error)
+{
+    ShowRuntimeErrorBox(kRuntimeErrorUnhandled, FailureAddress(error));
+    ExitProcess(kRuntimeErrorUnhandled);
+}
+
+// A C++ failure that no catch site can take any more, for instance one
+// escaping a destructor during the exit sequence.
+[[noreturn]] void OnTerminate()
+{
+    RuntimeError(std::current_exception());
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
+{
+    std::set_terminate(&OnTerminate);
+
+    // Module initialisation: the application object and its hidden window
+    // exist before anything else; a failure here is a run-time error.
+    std::unique_ptr<TApplication> application;
+    try {
+        application = std::make_unique<TApplication>(instance, ReadStartupShowCommand());
+        SetApplication(application.get());
+        LoadProgramCursors(instance);
+    } catch (...) {
+        RuntimeError(std::current_exception());
+    }
+
+    // S_FALSE (already initialised on this thread) counts as success too.
+    const bool comInitialised = SUCCEEDED(CoInitialize(nullptr));
+    UINT exitCode = kExitNormal;
+    try {
+        application->SetTitle(kApplicationTitle);
+        try {
+            Form1 = &application->CreateForm<TForm1>();
+        } catch (...) {
+            Form1 = nullptr;
+            throw;
+        }
+        application->Run();
+        // The controls go, releasing the browser control, while COM still runs.
+        application->DestroyForms();
+    } catch (...) {
+        // The start-up failure path. C++ failures are not structured
+        // exceptions, so the platform's unhandled-exception filter has
+        // nothing to say about them and is not asked; it would only start
+        // the crash reporter.
+        ShowFallbackErrorBox(std::current_exception());
+        exitCode = kExitStartupFailed;
+        application->DestroyForms();
+    }
+
+    Form1 = nullptr;
+    if (comInitialised) CoUninitialize();
+    application.reset();
+    SetApplication(nullptr);
+    ExitProcess(exitCode);
+}

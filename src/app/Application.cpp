@@ -1,0 +1,269 @@
+#include "Application.h"
+
+#include "ErrorDisplay.h"
+#include "Exceptions.h"
+#include "Form.h"
+#include "MessageText.h"
+#include "WideText.h"
+
+#include <vector>
+
+namespace {
+
+const wchar_t kApplicationClass[] = L"TApplication";
+const wchar_t kMainIconName[] = L"MAINICON";
+constexpr int kTitleBufferSize = 256;
+constexpr UINT kErrorBoxFlags = MB_OK | MB_ICONSTOP;
+
+TApplication* application = nullptr;
+
+RECT MonitorWorkArea(HMONITOR monitor)
+{
+    MONITORINFO info{sizeof info, {}, {}, 0};
+    GetMonitorInfoW(monitor, &info);
+    return info.rcWork;
+}
+
+struct DisabledWindows {
+    std::vector<HWND> windows;
+};
+
+BOOL CALLBACK DisableWindow(HWND window, LPARAM data)
+{
+    if (IsWindowVisible(window) && IsWindowEnabled(window)) {
+        reinterpret_cast<DisabledWindows*>(data)->windows.push_back(window);
+        EnableWindow(window, FALSE);
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+TApplication& Application()
+{
+    return *application;
+}
+
+void SetApplication(TApplication* instance)
+{
+    application = instance;
+}
+
+TApplication::TApplication(HINSTANCE instance, int startupShowCommand)
+    : TComponent(nullptr), instance_(instance), startupShowCommand_(startupShowCommand)
+{
+    HICON icon = LoadIconW(instance, kMainIconName);
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = &WindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = icon;
+    windowClass.lpszClassName = kApplicationClass;
+    if (RegisterClassW(&windowClass) == 0) throw EOutOfResources("Error creating window class");
+
+    const int centreX = GetSystemMetrics(SM_CXSCREEN) / 2;
+    const int centreY = GetSystemMetrics(SM_CYSCREEN) / 2;
+    window_.Reset(CreateWindowExW(0, kApplicationClass, L"", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
+                                  centreX, centreY, 0, 0, nullptr, nullptr, instance, this));
+    if (!window_) throw EOutOfResources("Error creating window");
+    if (icon != nullptr) SendMessageW(window_.Get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+}
+
+TApplication::~TApplication()
+{
+    DestroyForms();
+    if (window_) SetWindowLongPtrW(window_.Get(), GWLP_USERDATA, 0);
+}
+
+std::string TApplication::Title() const
+{
+    wchar_t buffer[kTitleBufferSize] = {};
+    const int length = GetWindowTextW(window_.Get(), buffer, kTitleBufferSize);
+    return Narrow(std::wstring_view(buffer, static_cast<size_t>(length)));
+}
+
+void TApplication::SetTitle(const std::string& title)
+{
+    if (Title() != title) SetWindowTextW(window_.Get(), Widen(title).c_str());
+}
+
+void TApplication::AdoptForm(std::unique_ptr<TForm> form)
+{
+    TForm& adopted = InsertComponent(std::move(form));
+    if (mainForm_ == nullptr) {
+        adopted.CreateHandle(window_.Get());
+        mainForm_ = &adopted;
+    }
+}
+
+void TApplication::Run()
+{
+    if (mainForm_ == nullptr) return;
+    if (startupShowCommand_ == SW_SHOWMAXIMIZED) mainForm_->SetWindowState(TWindowState::wsMaximized);
+    else if (startupShowCommand_ == SW_SHOWMINNOACTIVE) mainForm_->SetWindowState(TWindowState::wsMinimized);
+
+    if (mainForm_->WindowState() == TWindowState::wsMinimized) Minimize();
+    else mainForm_->Show();
+
+    while (!terminated_) CatchSite(this, [this] { ProcessMessage(); });
+}
+
+// One message a pass; when there is none, note the control under the mouse
+// and sleep until one comes, so that the loop never spins.
+void TApplication::ProcessMessage()
+{
+    MSG message{};
+    if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        Idle();
+        WaitMessage();
+        return;
+    }
+    if (message.message == WM_QUIT) {
+        terminated_ = true;
+        return;
+    }
+    if (message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST && OfferKey(message)) return;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+}
+
+// The window of ours that should see a key first: the capturing window if
+// it is one of the program's, else the key's window or its nearest ancestor
+// that belongs to a control.
+bool TApplication::OfferKey(MSG& message)
+{
+    HWND target = nullptr;
+    if (HWND capture = GetCapture()) {
+        if (reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(capture, GWLP_HINSTANCE)) == instance_) target = capture;
+    } else {
+        target = message.hwnd;
+        for (HWND window = message.hwnd; window != nullptr; window = GetParent(window))
+            if (TWinControl::FromWindow(window) != nullptr) {
+                target = window;
+                break;
+            }
+    }
+    return target != nullptr && SendMessageW(target, kKeyOfferBase + message.message, message.wParam, message.lParam) != 0;
+}
+
+void TApplication::Idle()
+{
+    TComponent* under = nullptr;
+    POINT point{};
+    if (mainForm_ != nullptr && mainForm_->HandleAllocated() && GetCursorPos(&point) &&
+        WindowFromPoint(point) == mainForm_->Handle()) {
+        ScreenToClient(mainForm_->Handle(), &point);
+        under = mainForm_->ControlAtPos(point);
+    }
+    if (under == mouseControl_) return;
+    if (auto* left = dynamic_cast<TControl*>(mouseControl_)) left->MouseLeave();
+    mouseControl_ = under;
+    if (auto* entered = dynamic_cast<TControl*>(under)) entered->MouseEnter();
+}
+
+void TApplication::Minimize()
+{
+    if (IsIconic(window_.Get())) return;
+    ShowWindow(window_.Get(), SW_MINIMIZE);
+}
+
+void TApplication::Restore()
+{
+    if (!IsIconic(window_.Get())) return;
+    ShowWindow(window_.Get(), SW_RESTORE);
+    if (mainForm_ != nullptr && mainForm_->WindowState() == TWindowState::wsMinimized &&
+        !IsWindowVisible(mainForm_->Handle())) {
+        mainForm_->SetWindowState(TWindowState::wsNormal);
+        mainForm_->Show();
+    }
+}
+
+void TApplication::FormVisibilityChanged(bool visible)
+{
+    // Shown and hidden with the form, never moved, sized or activated: it is
+    // what the taskbar lists.
+    SetWindowPos(window_.Get(), nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE |
+                     (visible ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
+}
+
+void TApplication::ShowException(const Exception& error)
+{
+    MessageBox(Widen(WithFullStop(error.Message())), Widen(Title()), kErrorBoxFlags);
+}
+
+int TApplication::MessageBox(const std::wstring& text, const std::wstring& caption, UINT flags)
+{
+    HWND active = GetActiveWindow();
+
+    // Open the box where the user works: on the active window's monitor.
+    RECT home{};
+    GetWindowRect(window_.Get(), &home);
+    bool moved = false;
+    if (active != nullptr) {
+        HMONITOR activeMonitor = MonitorFromWindow(active, MONITOR_DEFAULTTONEAREST);
+        if (activeMonitor != MonitorFromWindow(window_.Get(), MONITOR_DEFAULTTONEAREST)) {
+            const RECT area = MonitorWorkArea(activeMonitor);
+            SetWindowPos(window_.Get(), nullptr, (area.left + area.right) / 2, (area.top + area.bottom) / 2, 0, 0,
+                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            moved = true;
+        }
+    }
+
+    DisabledWindows disabled;
+    EnumThreadWindows(GetCurrentThreadId(), &DisableWindow, reinterpret_cast<LPARAM>(&disabled));
+    const int answer = ::MessageBoxW(window_.Get(), text.c_str(), caption.c_str(), flags);
+
+    if (moved)
+        SetWindowPos(window_.Get(), nullptr, home.left, home.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    for (HWND window : disabled.windows) EnableWindow(window, TRUE);
+    SetActiveWindow(active);
+    return answer;
+}
+
+void TApplication::DestroyForms()
+{
+    if (window_) ShowOwnedPopups(window_.Get(), FALSE);
+    mainForm_ = nullptr;
+    mouseControl_ = nullptr;
+    DestroyComponents();
+}
+
+LRESULT TApplication::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CLOSE:
+        if (mainForm_ != nullptr) mainForm_->Close();
+        return 0;
+    case WM_SYSCOMMAND:
+        switch (wParam & 0xFFF0) {
+        case SC_MINIMIZE:
+            Minimize();
+            return 0;
+        case SC_RESTORE:
+            Restore();
+            return 0;
+        default:
+            break;
+        }
+        break;
+    case WM_ENDSESSION:
+        if (wParam != FALSE) terminated_ = true;
+        return 0;
+    default:
+        break;
+    }
+    return DefWindowProcW(window_.Get(), message, wParam, lParam);
+}
+
+LRESULT CALLBACK TApplication::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<TApplication*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (self == nullptr || self->window_.Get() != window) return DefWindowProcW(window, message, wParam, lParam);
+    LRESULT result = 0;
+    if (!CatchSite(self, [&] { result = self->HandleMessage(message, wParam, lParam); })) return 0;
+    return result;
+}

@@ -1,0 +1,451 @@
+#include "Form.h"
+
+#include "Application.h"
+#include "Cursors.h"
+#include "Edit.h"
+#include "ErrorDisplay.h"
+#include "Exceptions.h"
+#include "Label.h"
+#include "ProgressBar.h"
+#include "Timer.h"
+#include "WebBrowser.h"
+#include "WideText.h"
+#include "XPManifest.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+#include <cctype>
+#include <functional>
+#include <map>
+
+namespace {
+
+constexpr int kScrollLine = 8;  // pixels per click on a scroll-bar arrow
+const wchar_t kMainIconName[] = L"MAINICON";
+
+std::unique_ptr<TComponent> NewComponent(const std::string& className, TComponent* owner)
+{
+    using Factory = std::function<std::unique_ptr<TComponent>(TComponent*)>;
+    static const std::map<std::string, Factory> kClasses = {
+        {"TLabel", [](TComponent* o) { return std::make_unique<TLabel>(o); }},
+        {"TEdit", [](TComponent* o) { return std::make_unique<TEdit>(o); }},
+        {"TProgressBar", [](TComponent* o) { return std::make_unique<TProgressBar>(o); }},
+        {"TWebBrowser", [](TComponent* o) { return std::make_unique<TWebBrowser>(o); }},
+        {"TTimer", [](TComponent* o) { return std::make_unique<TTimer>(o); }},
+        {"TXPManifest", [](TComponent* o) { return std::make_unique<TXPManifest>(o); }},
+    };
+    const auto found = kClasses.find(className);
+    if (found == kClasses.end()) throw EReadError("Class " + className + " not found");
+    return found->second(owner);
+}
+
+std::string ReadFormResource(const std::string& className)
+{
+    std::string resourceName = className;
+    std::transform(resourceName.begin(), resourceName.end(), resourceName.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    HMODULE module = GetModuleHandleW(nullptr);
+    HRSRC resource = FindResourceW(module, Widen(resourceName).c_str(), MAKEINTRESOURCEW(10));
+    HGLOBAL loaded = resource != nullptr ? LoadResource(module, resource) : nullptr;
+    const void* data = loaded != nullptr ? LockResource(loaded) : nullptr;
+    if (data == nullptr) throw EResNotFound("Resource " + className + " not found");
+    return std::string(static_cast<const char*>(data), SizeofResource(module, resource));
+}
+
+int ScreenPixelsPerInch()
+{
+    HDC screen = GetDC(nullptr);
+    const int ppi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return ppi;
+}
+
+}  // namespace
+
+TForm::TForm(TComponent* owner) : TWinControl(owner), color_(clWindow)
+{
+    SetBounds(Bounds{0, 0, 320, 240});
+}
+
+TForm::~TForm()
+{
+    // Controls first, each taking its own window down, then the form's window.
+    DestroyComponents();
+    controls_.clear();
+    TWinControl::DestroyHandle();
+}
+
+void TForm::InitializeForm(const std::string& className)
+{
+    className_ = className;
+    const FormDefinition definition = ParseFormDefinition(ReadFormResource(className));
+    ReadFormDefinition(definition, *this);
+    ScaleToScreen();
+    for (const auto& component : Components()) component->Loaded();
+    Loaded();
+    // A failing creation handler is shown, and the window is still completed.
+    if (onCreate_) CatchSite(this, [this] { onCreate_(this); });
+}
+
+void TForm::SetFormProperty(const FormProperty& property)
+{
+    SetProperty(property);
+}
+
+void TForm::CreateComponent(const FormComponent& component)
+{
+    std::unique_ptr<TComponent> created = NewComponent(component.className, this);
+    created->SetName(component.name);
+    TComponent& inserted = InsertComponent(std::move(created));
+    if (auto* control = dynamic_cast<TControl*>(&inserted)) {
+        control->SetParent(this);
+        controls_.push_back(control);
+    }
+    BindComponent(inserted);
+    loading_ = &inserted;
+}
+
+void TForm::SetComponentProperty(const FormComponent&, const FormProperty& property)
+{
+    if (loading_ != nullptr) loading_->SetProperty(property);
+}
+
+void TForm::SetProperty(const FormProperty& property)
+{
+    const std::string& name = property.name;
+    if (name == "Caption") {
+        caption_ = property.value.AsString();
+        if (HandleAllocated()) SetWindowTextW(Handle(), Widen(caption_).c_str());
+    } else if (name == "Color") {
+        const auto color = ColorFromName(property.value.AsIdentifier());
+        if (!color) throw EReadError("Invalid property value");
+        color_ = *color;
+    } else if (name == "OldCreateOrder") {
+        property.value.AsBoolean();
+    } else if (name == "OnCreate") {
+        onCreate_ = FindNotifyMethod(property.value.AsIdentifier());
+        if (!onCreate_) throw EReadError("Invalid property value");
+    } else if (name == "PixelsPerInch") {
+        pixelsPerInch_ = property.value.AsInteger();
+    } else if (name == "TextHeight") {
+        textHeight_ = property.value.AsInteger();
+    } else {
+        TWinControl::SetProperty(property);
+    }
+}
+
+// Positions and fonts were laid out at PixelsPerInch; the text height of
+// "0" in the window font on this screen says by how much to scale them. The
+// window's own place and outer size stay as designed.
+void TForm::ScaleToScreen()
+{
+    if (pixelsPerInch_ == 0 || textHeight_ <= 0) return;
+    const int screenPpi = ScreenPixelsPerInch();
+    const FontSpec loaded = OwnFont().Spec();
+    OwnFont().SetSpec(AdaptWindowFont(loaded, loaded.height, pixelsPerInch_, screenPpi));
+    pixelsPerInch_ = screenPpi;
+
+    HDC dc = GetDC(nullptr);
+    SIZE zero{};
+    {
+        SelectedObject font(dc, Font().Handle());
+        GetTextExtentPoint32W(dc, L"0", 1, &zero);
+    }
+    ReleaseDC(nullptr, dc);
+    if (zero.cy == textHeight_) return;
+    for (TControl* control : controls_) control->ScaleBy(zero.cy, textHeight_, screenPpi);
+}
+
+void TForm::CreateHandle(HWND owner)
+{
+    if (HandleAllocated()) return;
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    const std::wstring className = Widen(className_);
+    WNDCLASSW existing{};
+    if (!GetClassInfoW(instance, className.c_str(), &existing)) {
+        WNDCLASSW windowClass{};
+        windowClass.style = CS_DBLCLKS;
+        windowClass.lpfnWndProc = &WindowProc;
+        windowClass.hInstance = instance;
+        windowClass.hIcon = LoadIconW(instance, kMainIconName);
+        if (windowClass.hIcon == nullptr) windowClass.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+        windowClass.lpszClassName = className.c_str();
+        if (RegisterClassW(&windowClass) == 0) throw EOutOfResources("Error creating window class");
+    }
+    const Bounds& outer = BoundsRect();
+    HWND window = CreateWindowExW(0, className.c_str(), Widen(caption_).c_str(),
+                                  WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, outer.left, outer.top, outer.width,
+                                  outer.height, owner, nullptr, instance, this);
+    AttachWindow(window);
+    for (TControl* control : controls_)
+        if (auto* windowed = dynamic_cast<TWinControl*>(control)) windowed->CreateHandle(Handle());
+    Realign();
+}
+
+void TForm::SetWindowState(TWindowState state)
+{
+    windowState_ = state;
+    if (!HandleAllocated() || !IsWindowVisible(Handle())) return;
+    ShowWindow(Handle(), state == TWindowState::wsMaximized   ? SW_MAXIMIZE
+                         : state == TWindowState::wsMinimized ? SW_MINIMIZE
+                                                              : SW_RESTORE);
+}
+
+void TForm::Show()
+{
+    ShowWindow(Handle(), windowState_ == TWindowState::wsMaximized ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
+}
+
+void TForm::Hide()
+{
+    ShowWindow(Handle(), SW_HIDE);
+}
+
+// Closing the main window ends the application; the window itself goes with
+// the exit sequence.
+void TForm::Close()
+{
+    PostQuitMessage(0);
+}
+
+TControl* TForm::ControlAtPos(POINT client) const
+{
+    for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
+        TControl* control = *it;
+        if (control->Windowed() || !control->Visible() || !control->Enabled()) continue;
+        const RECT place{control->Left() - scroll_.x, control->Top() - scroll_.y,
+                         control->Left() - scroll_.x + control->Width(), control->Top() - scroll_.y + control->Height()};
+        if (PtInRect(&place, client)) return control;
+    }
+    return nullptr;
+}
+
+void TForm::SelectNext(TWinControl* current, bool forward)
+{
+    std::vector<TWinControl*> stops;
+    for (TControl* control : controls_) {
+        auto* windowed = dynamic_cast<TWinControl*>(control);
+        if (windowed == nullptr || !windowed->HandleAllocated() || dynamic_cast<TProgressBar*>(windowed)) continue;
+        if (auto* browser = dynamic_cast<TWebBrowser*>(windowed); browser && !browser->TabStop()) continue;
+        stops.push_back(windowed);
+    }
+    if (stops.empty()) return;
+    std::stable_sort(stops.begin(), stops.end(),
+                     [](const TWinControl* a, const TWinControl* b) { return a->TabOrder() < b->TabOrder(); });
+    auto at = std::find(stops.begin(), stops.end(), current);
+    size_t index = at == stops.end() ? 0 : static_cast<size_t>(at - stops.begin());
+    index = forward ? (index + 1) % stops.size() : (index + stops.size() - 1) % stops.size();
+    SetFocus(stops[index]->Handle());
+}
+
+// The bottom-aligned bar spans the client width at its foot; every other
+// control keeps its place. The scroll ranges cover the unaligned controls
+// plus the aligned ones' extents, and showing one bar can call for the
+// other, so the sums are made again until the client area settles.
+void TForm::Realign()
+{
+    if (!HandleAllocated() || realigning_) return;
+    realigning_ = true;
+    for (int pass = 0; pass < 3; ++pass) {
+        RECT client{};
+        GetClientRect(Handle(), &client);
+        int rangeX = 0;
+        int rangeY = 0;
+        int alignedHeight = 0;
+        for (TControl* control : controls_) {
+            if (!control->Visible()) continue;
+            if (control->Align() == TAlign::alBottom) {
+                alignedHeight += control->Height();
+            } else {
+                rangeX = std::max(rangeX, control->Left() + control->Width());
+                rangeY = std::max(rangeY, control->Top() + control->Height());
+            }
+        }
+        rangeY += alignedHeight;
+        scroll_.x = std::clamp<LONG>(scroll_.x, 0, std::max<LONG>(0, rangeX - client.right));
+        scroll_.y = std::clamp<LONG>(scroll_.y, 0, std::max<LONG>(0, rangeY - client.bottom));
+        SCROLLINFO horizontal{sizeof horizontal, SIF_RANGE | SIF_PAGE | SIF_POS, 0, std::max(rangeX - 1, 0),
+                              static_cast<UINT>(client.right), static_cast<int>(scroll_.x), 0};
+        SCROLLINFO vertical{sizeof vertical, SIF_RANGE | SIF_PAGE | SIF_POS, 0, std::max(rangeY - 1, 0),
+                            static_cast<UINT>(client.bottom), static_cast<int>(scroll_.y), 0};
+        ShowScrollBar(Handle(), SB_HORZ, rangeX > client.right);
+        ShowScrollBar(Handle(), SB_VERT, rangeY > client.bottom);
+        SetScrollInfo(Handle(), SB_HORZ, &horizontal, TRUE);
+        SetScrollInfo(Handle(), SB_VERT, &vertical, TRUE);
+
+        RECT settled{};
+        GetClientRect(Handle(), &settled);
+        int bottom = std::max<int>(settled.bottom, rangeY);
+        for (TControl* control : controls_) {
+            if (!control->Visible() || control->Align() != TAlign::alBottom) continue;
+            bottom -= control->Height();
+            control->SetBounds(Bounds{0, bottom, static_cast<int>(settled.right), control->Height()});
+        }
+        if (settled.right == client.right && settled.bottom == client.bottom) break;
+    }
+    ScrollTo(scroll_);
+    realigning_ = false;
+}
+
+void TForm::ScrollTo(POINT position)
+{
+    scroll_ = position;
+    for (TControl* control : controls_)
+        if (auto* windowed = dynamic_cast<TWinControl*>(control)) {
+            const Bounds bounds = windowed->BoundsRect();
+            if (windowed->HandleAllocated())
+                SetWindowPos(windowed->Handle(), nullptr, bounds.left - scroll_.x, bounds.top - scroll_.y,
+                             bounds.width, bounds.height, SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+    InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+void TForm::Scroll(int bar, WPARAM request)
+{
+    SCROLLINFO info{sizeof info, SIF_ALL, 0, 0, 0, 0, 0};
+    GetScrollInfo(Handle(), bar, &info);
+    int position = info.nPos;
+    switch (LOWORD(request)) {
+    case SB_LINEUP: position -= kScrollLine; break;
+    case SB_LINEDOWN: position += kScrollLine; break;
+    case SB_PAGEUP: position -= static_cast<int>(info.nPage); break;
+    case SB_PAGEDOWN: position += static_cast<int>(info.nPage); break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: position = info.nTrackPos; break;
+    case SB_TOP: position = info.nMin; break;
+    case SB_BOTTOM: position = info.nMax; break;
+    default: return;
+    }
+    const int last = std::max(info.nMin, info.nMax - static_cast<int>(info.nPage) + 1);
+    position = std::clamp(position, info.nMin, last);
+    SetScrollPos(Handle(), bar, position, TRUE);
+    POINT offset = scroll_;
+    (bar == SB_HORZ ? offset.x : offset.y) = position;
+    ScrollTo(offset);
+}
+
+void TForm::PaintControls(HDC dc)
+{
+    for (TControl* control : controls_)
+        if (!control->Windowed() && control->Visible()) control->Paint(dc);
+}
+
+bool TForm::HandleMouse(UINT message, LPARAM lParam)
+{
+    const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    auto local = [this](TControl* control, POINT client) {
+        return POINT{client.x - (control->Left() - scroll_.x), client.y - (control->Top() - scroll_.y)};
+    };
+    switch (message) {
+    case WM_LBUTTONDOWN:
+        if (TControl* control = ControlAtPos(point)) {
+            captureControl_ = control;
+            SetCapture(Handle());
+            control->MouseDown(local(control, point));
+        }
+        return true;
+    case WM_LBUTTONDBLCLK:
+        if (TControl* control = ControlAtPos(point)) control->DoubleClick(local(control, point));
+        return true;
+    case WM_LBUTTONUP:
+        if (TControl* control = captureControl_) {
+            // Forgotten first, so that the end of the capture does not cancel the press.
+            captureControl_ = nullptr;
+            if (GetCapture() == Handle()) ReleaseCapture();
+            control->MouseUp(local(control, point));
+        }
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool TForm::HandleSetCursor(WPARAM wParam, LPARAM lParam)
+{
+    if (reinterpret_cast<HWND>(wParam) != Handle() || LOWORD(lParam) != HTCLIENT) return false;
+    POINT point{};
+    GetCursorPos(&point);
+    ScreenToClient(Handle(), &point);
+    const TControl* control = ControlAtPos(point);
+    SetCursor(CursorFor(control != nullptr ? control->Cursor() : TCursor::crDefault));
+    return true;
+}
+
+LRESULT TForm::HandleFormMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_PAINT: {
+        PAINTSTRUCT paint{};
+        HDC dc = BeginPaint(Handle(), &paint);
+        PaintControls(dc);
+        EndPaint(Handle(), &paint);
+        return 0;
+    }
+    case WM_PRINTCLIENT: {
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        RECT client{};
+        GetClientRect(Handle(), &client);
+        FillRect(dc, &client, GetSysColorBrush(COLOR_WINDOW));
+        PaintControls(dc);
+        return 0;
+    }
+    case WM_SIZE:
+        Realign();
+        return 0;
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+        if (lParam == 0) Scroll(message == WM_HSCROLL ? SB_HORZ : SB_VERT, wParam);
+        return 0;
+    case WM_SETCURSOR:
+        if (HandleSetCursor(wParam, lParam)) return TRUE;
+        break;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK:
+        HandleMouse(message, lParam);
+        return 0;
+    case WM_CANCELMODE:
+    case WM_CAPTURECHANGED:
+        if (captureControl_ != nullptr && reinterpret_cast<HWND>(lParam) != Handle()) {
+            captureControl_->CancelMode();
+            captureControl_ = nullptr;
+        }
+        if (message == WM_CANCELMODE && GetCapture() == Handle()) ReleaseCapture();
+        break;
+    case WM_COMMAND:
+        if (HIWORD(wParam) == EN_CHANGE)
+            if (auto* edit = dynamic_cast<TEdit*>(FromWindow(reinterpret_cast<HWND>(lParam)))) edit->Change();
+        return 0;
+    case WM_SHOWWINDOW:
+        Application().FormVisibilityChanged(wParam != FALSE);
+        break;
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == SC_MINIMIZE) {
+            Application().Minimize();
+            return 0;
+        }
+        break;
+    case WM_CLOSE:
+        Close();
+        return 0;
+    default:
+        break;
+    }
+    return DefWindowProcW(Handle(), message, wParam, lParam);
+}
+
+LRESULT CALLBACK TForm::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* form = reinterpret_cast<TForm*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    // Until CreateWindowEx returns, the form does not know its window yet.
+    if (form == nullptr || form->Handle() != window) return DefWindowProcW(window, message, wParam, lParam);
+    LRESULT result = 0;
+    if (!CatchSite(form, [&] { result = form->HandleFormMessage(message, wParam, lParam); })) return 0;
+    return result;
+}

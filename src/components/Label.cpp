@@ -1,0 +1,101 @@
+#include "Label.h"
+
+#include "Form.h"
+#include "WideText.h"
+
+void TLabel::SetCaption(const std::string& caption)
+{
+    if (caption == caption_) return;
+    caption_ = caption;
+    AdjustSize();
+    Invalidate();
+}
+
+void TLabel::SetProperty(const FormProperty& property)
+{
+    if (property.name == "Caption") SetCaption(property.value.AsString());
+    else if (property.name == "AutoSize") autoSize_ = property.value.AsBoolean();
+    else if (property.name == "ShowAccelChar") showAccelChar_ = property.value.AsBoolean();
+    else if (property.name == "OnClick") onClick_ = ResolveNotifyEvent(property);
+    else if (property.name == "OnDblClick") onDoubleClick_ = ResolveNotifyEvent(property);
+    else TControl::SetProperty(property);
+}
+
+void TLabel::Loaded()
+{
+    loading_ = false;
+    AdjustSize();
+}
+
+void TLabel::FontChanged()
+{
+    AdjustSize();
+    Invalidate();
+}
+
+UINT TLabel::TextFormat() const
+{
+    return DT_LEFT | DT_EXPANDTABS | (showAccelChar_ ? 0 : DT_NOPREFIX);
+}
+
+// Sizing waits for the end of loading, when the font and the screen's scale
+// are final; the left edge stays where it is.
+void TLabel::AdjustSize()
+{
+    if (loading_ || !autoSize_) return;
+    HDC dc = GetDC(nullptr);
+    RECT extent{0, 0, 0, 0};
+    {
+        SelectedObject font(dc, Font().Handle());
+        const std::wstring text = Widen(caption_);
+        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &extent, TextFormat() | DT_CALCRECT);
+    }
+    ReleaseDC(nullptr, dc);
+    Invalidate();
+    SetBounds(Bounds{Left(), Top(), extent.right - extent.left, extent.bottom - extent.top});
+    Invalidate();
+}
+
+void TLabel::Invalidate() const
+{
+    if (Parent() == nullptr || Parent()->Handle() == nullptr) return;
+    const RECT place = ClientRect();
+    InvalidateRect(Parent()->Handle(), &place, TRUE);
+}
+
+void TLabel::Paint(HDC dc)
+{
+    RECT place = ClientRect();
+    const COLORREF background = ColorToRgb(Parent() != nullptr ? Parent()->Color() : clWindow);
+    SetBkColor(dc, background);
+    ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &place, nullptr, 0, nullptr);
+    SelectedObject font(dc, Font().Handle());
+    SetTextColor(dc, ColorToRgb(Font().TextColor()));
+    SetBkMode(dc, TRANSPARENT);
+    const std::wstring text = Widen(caption_);
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &place, TextFormat());
+}
+
+void TLabel::MouseDown(POINT)
+{
+    pressed_ = true;
+}
+
+void TLabel::MouseUp(POINT point)
+{
+    const bool wasPressed = pressed_;
+    pressed_ = false;
+    const bool inside = point.x >= 0 && point.y >= 0 && point.x < Width() && point.y < Height();
+    if (wasPressed && inside && onClick_) onClick_(this);
+}
+
+// The second press of a double click marks nothing, so its release is no click.
+void TLabel::DoubleClick(POINT)
+{
+    if (onDoubleClick_) onDoubleClick_(this);
+}
+
+void TLabel::CancelMode()
+{
+    pressed_ = false;
+}

@@ -1,0 +1,152 @@
+#include "WebBrowser.h"
+
+#include "ErrorDisplay.h"
+#include "Exceptions.h"
+
+#include <windowsx.h>
+
+namespace {
+
+const wchar_t kHostWindowClass[] = L"TWebBrowser";
+// Controls that act like labels or never take the focus are no tab stops.
+constexpr DWORD kNoTabStopMisc = OLEMISC_ACTSLIKELABEL | OLEMISC_NOUIACTIVATE;
+
+}  // namespace
+
+TWebBrowser::TWebBrowser(TComponent* owner) : TWinControl(owner), browser_(std::make_unique<BrowserHost>(static_cast<BrowserSiteOwner&>(*this))) {}
+
+TWebBrowser::~TWebBrowser()
+{
+    TWebBrowser::DestroyHandle();
+    browser_.reset();
+}
+
+bool TWebBrowser::TabStop() const
+{
+    return (browser_->MiscStatus() & kNoTabStopMisc) == 0;
+}
+
+void TWebBrowser::SetProperty(const FormProperty& property)
+{
+    if (property.name == "OnProgressChange") {
+        onProgressChange_ = ResolveProgressEvent(property);
+    } else if (property.name == "ControlData") {
+        if (property.value.kind != FormValue::Kind::Bytes) throw EReadError("Invalid property value");
+        controlData_ = property.value.bytes;
+    } else {
+        TWinControl::SetProperty(property);
+    }
+}
+
+void TWebBrowser::EnsureLoaded()
+{
+    if (browser_->Loaded()) return;
+    browser_->Load(controlData_);
+    const SIZE extent = browser_->ExtentPixels();
+    if (extent.cx > 0 && extent.cy > 0) {
+        settingExtent_ = true;
+        SetBounds(Bounds{Left(), Top(), extent.cx, extent.cy});
+        settingExtent_ = false;
+    }
+}
+
+void TWebBrowser::Navigate(const wchar_t* url)
+{
+    EnsureLoaded();
+    browser_->Navigate(url);
+}
+
+void TWebBrowser::Refresh()
+{
+    EnsureLoaded();
+    browser_->Refresh();
+}
+
+void TWebBrowser::BoundsChanged()
+{
+    TWinControl::BoundsChanged();
+    if (HandleAllocated()) browser_->SetBounds(SiteBounds());
+}
+
+// Once the control has its state, it has a say in its size: a change from a
+// size it already has is offered to it and dropped when it declines.
+bool TWebBrowser::CanResize(int width, int height)
+{
+    if (!browser_ || !browser_->Loaded() || settingExtent_ || Width() == 0 || Height() == 0) return true;
+    return browser_->OfferExtent(SIZE{width, height});
+}
+
+RECT TWebBrowser::SiteBounds() const
+{
+    return RECT{0, 0, Width(), Height()};
+}
+
+void TWebBrowser::CreateHandle(HWND parent)
+{
+    if (HandleAllocated()) return;
+    EnsureLoaded();
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSW existing{};
+    if (!GetClassInfoW(instance, kHostWindowClass, &existing)) {
+        WNDCLASSW windowClass{};
+        windowClass.lpfnWndProc = &WindowProc;
+        windowClass.hInstance = instance;
+        windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        windowClass.lpszClassName = kHostWindowClass;
+        if (RegisterClassW(&windowClass) == 0) throw EOutOfResources("Error creating window class");
+    }
+    const RECT place = ClientRect();
+    AttachWindow(CreateWindowExW(0, kHostWindowClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_TABSTOP,
+                                 place.left, place.top, place.right - place.left, place.bottom - place.top, parent,
+                                 nullptr, instance, nullptr));
+    SetWindowLongPtrW(Handle(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    browser_->Activate(Handle(), SiteBounds());
+}
+
+void TWebBrowser::DestroyHandle()
+{
+    if (browser_) browser_->Deactivate();
+    TWinControl::DestroyHandle();
+}
+
+bool TWebBrowser::OfferKey(MSG& message)
+{
+    return browser_->TranslateAccelerator(message);
+}
+
+bool TWebBrowser::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    if (message >= kKeyOfferBase + WM_KEYFIRST && message <= kKeyOfferBase + WM_KEYLAST) {
+        // The key was meant for the control's own window, which has the focus.
+        MSG key{GetFocus(), message - kKeyOfferBase, wParam, lParam, static_cast<DWORD>(GetMessageTime()), {}};
+        const DWORD position = GetMessagePos();
+        key.pt = POINT{GET_X_LPARAM(position), GET_Y_LPARAM(position)};
+        result = OfferKey(key) ? 1 : 0;
+        return true;
+    }
+    if (message == WM_ERASEBKGND) {
+        result = 1;
+        return true;
+    }
+    return false;
+}
+
+void TWebBrowser::ProgressChange(std::int32_t progress, std::int32_t progressMax) noexcept
+{
+    CatchSite(this, [&] {
+        if (onProgressChange_) onProgressChange_(this, progress, progressMax);
+    });
+}
+
+LRESULT CALLBACK TWebBrowser::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    auto* control = reinterpret_cast<TWebBrowser*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (control != nullptr) {
+        LRESULT result = 0;
+        bool handled = false;
+        if (!CatchSite(control, [&] { handled = control->HandleMessage(message, wParam, lParam, result); }))
+            return 0;
+        if (handled) return result;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}

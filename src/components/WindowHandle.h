@@ -1,0 +1,68 @@
+// Owners of window and GDI handles, so that nothing leaks on an early exit.
+#pragma once
+
+#include <windows.h>
+
+class WindowHandle {
+public:
+    WindowHandle() = default;
+    explicit WindowHandle(HWND window) : window_(window) {}
+    ~WindowHandle() { Reset(); }
+    WindowHandle(const WindowHandle&) = delete;
+    WindowHandle& operator=(const WindowHandle&) = delete;
+    WindowHandle(WindowHandle&& other) noexcept : window_(other.Release()) {}
+    WindowHandle& operator=(WindowHandle&& other) noexcept
+    {
+        if (this != &other) Reset(other.Release());
+        return *this;
+    }
+
+    HWND Get() const { return window_; }
+    explicit operator bool() const { return window_ != nullptr; }
+    HWND Release()
+    {
+        HWND window = window_;
+        window_ = nullptr;
+        return window;
+    }
+    void Reset(HWND window = nullptr)
+    {
+        if (window_ != nullptr && IsWindow(window_)) DestroyWindow(window_);
+        window_ = window;
+    }
+
+private:
+    HWND window_ = nullptr;
+};
+
+class GdiObject {
+public:
+    GdiObject() = default;
+    explicit GdiObject(HGDIOBJ object) : object_(object) {}
+    ~GdiObject() { Reset(); }
+    GdiObject(const GdiObject&) = delete;
+    GdiObject& operator=(const GdiObject&) = delete;
+
+    HGDIOBJ Get() const { return object_; }
+    void Reset(HGDIOBJ object = nullptr)
+    {
+        if (object_ != nullptr) DeleteObject(object_);
+        object_ = object;
+    }
+
+private:
+    HGDIOBJ object_ = nullptr;
+};
+
+// Selects an object into a device context for the lifetime of the owner.
+class SelectedObject {
+public:
+    SelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
+    ~SelectedObject() { SelectObject(dc_, previous_); }
+    SelectedObject(const SelectedObject&) = delete;
+    SelectedObject& operator=(const SelectedObject&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ previous_;
+};

@@ -1,0 +1,145 @@
+#include "BrowserHost.h"
+
+#include "Exceptions.h"
+#include "OleError.h"
+#include "Scaling.h"
+
+#include <exdispid.h>
+#include <ocidl.h>
+#include <shlwapi.h>
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+const CLSID kWebBrowserClsid = {0x8856F961, 0x340A, 0x11D0, {0xA9, 0x6B, 0x00, 0xC0, 0x4F, 0xD7, 0x05, 0xA2}};
+constexpr int kHimetricPerInch = 2540;
+
+int ScreenPixelsPerInch(int index)
+{
+    HDC screen = GetDC(nullptr);
+    const int ppi = GetDeviceCaps(screen, index);
+    ReleaseDC(nullptr, screen);
+    return ppi;
+}
+
+}  // namespace
+
+BrowserHost::BrowserHost(BrowserSiteOwner& owner)
+{
+    site_.Attach(new BrowserSite(&owner));
+    OleCheck(CoCreateInstance(kWebBrowserClsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
+                              IID_PPV_ARGS(&oleObject_)));
+    OleCheck(oleObject_.As(&persistStream_));
+    if (FAILED(oleObject_->GetMiscStatus(DVASPECT_CONTENT, &miscStatus_))) miscStatus_ = 0;
+    OleCheck(oleObject_->SetClientSite(site_.Get()));
+}
+
+// The control holds references to our site, and the site to nothing of the
+// control, so the order is: leave the window, stop the events, take the site
+// away, close, and release. All of it happens before CoUninitialize, because
+// the application destroys its windows first.
+BrowserHost::~BrowserHost()
+{
+    Deactivate();
+    if (eventSource_ && eventCookie_ != 0) eventSource_->Unadvise(eventCookie_);
+    eventSource_.Reset();
+    if (oleObject_) {
+        oleObject_->SetClientSite(nullptr);
+        oleObject_->Close(OLECLOSE_NOSAVE);
+    }
+    webBrowser_.Reset();
+    persistStream_.Reset();
+    oleObject_.Reset();
+    site_->Detach();
+}
+
+void BrowserHost::Load(const std::vector<std::uint8_t>& savedState)
+{
+    if (loaded_) return;
+    if (savedState.empty()) {
+        OleCheck(persistStream_->InitNew());
+    } else {
+        ComPtr<IStream> stream;
+        stream.Attach(SHCreateMemStream(savedState.data(), static_cast<UINT>(savedState.size())));
+        if (!stream) OleCheck(E_OUTOFMEMORY);
+        OleCheck(persistStream_->Load(stream.Get()));
+    }
+    ComPtr<IConnectionPointContainer> container;
+    OleCheck(oleObject_.As(&container));
+    ComPtr<IConnectionPoint> source;
+    OleCheck(container->FindConnectionPoint(DIID_DWebBrowserEvents2, &source));
+    OleCheck(source->Advise(static_cast<IDispatch*>(site_.Get()), &eventCookie_));
+    eventSource_ = std::move(source);
+    loaded_ = true;
+}
+
+SIZE BrowserHost::ExtentPixels() const
+{
+    SIZEL himetric{};
+    if (FAILED(oleObject_->GetExtent(DVASPECT_CONTENT, &himetric))) return SIZE{0, 0};
+    return SIZE{MulDiv(himetric.cx, ScreenPixelsPerInch(LOGPIXELSX), kHimetricPerInch),
+                MulDiv(himetric.cy, ScreenPixelsPerInch(LOGPIXELSY), kHimetricPerInch)};
+}
+
+bool BrowserHost::OfferExtent(SIZE pixels)
+{
+    SIZEL himetric{MulDiv(pixels.cx, kHimetricPerInch, ScreenPixelsPerInch(LOGPIXELSX)),
+                   MulDiv(pixels.cy, kHimetricPerInch, ScreenPixelsPerInch(LOGPIXELSY))};
+    return oleObject_->SetExtent(DVASPECT_CONTENT, &himetric) == S_OK;
+}
+
+void BrowserHost::Activate(HWND parent, const RECT& bounds)
+{
+    if (Active()) return;
+    RECT position = bounds;
+    OleCheck(oleObject_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site_.Get(), 0, parent, &position));
+    if (FAILED(oleObject_.As(&inPlaceObject_)) || !inPlaceObject_)
+        throw EOleError("OLE control activation failed", E_FAIL);
+    if (FAILED(oleObject_.As(&activeObject_))) activeObject_.Reset();
+}
+
+void BrowserHost::SetBounds(const RECT& bounds)
+{
+    if (inPlaceObject_) inPlaceObject_->SetObjectRects(&bounds, &bounds);
+}
+
+void BrowserHost::Deactivate()
+{
+    activeObject_.Reset();
+    if (inPlaceObject_) {
+        inPlaceObject_->InPlaceDeactivate();
+        inPlaceObject_.Reset();
+    }
+}
+
+IWebBrowser2& BrowserHost::WebBrowser()
+{
+    if (!webBrowser_ && FAILED(oleObject_.As(&webBrowser_)))
+        throw EOleSysError("Interface not supported", E_NOINTERFACE);
+    return *webBrowser_.Get();
+}
+
+void BrowserHost::Navigate(const wchar_t* url)
+{
+    IWebBrowser2& browser = WebBrowser();
+    VARIANT omitted;
+    VariantInit(&omitted);
+    omitted.vt = VT_ERROR;
+    omitted.scode = DISP_E_PARAMNOTFOUND;
+    BSTR address = SysAllocString(url);
+    if (address == nullptr) OleCheck(E_OUTOFMEMORY);
+    const HRESULT hr = browser.Navigate(address, &omitted, &omitted, &omitted, &omitted);
+    SysFreeString(address);
+    OleCheckCall(hr);
+}
+
+void BrowserHost::Refresh()
+{
+    OleCheckCall(WebBrowser().Refresh());
+}
+
+bool BrowserHost::TranslateAccelerator(MSG& message)
+{
+    return activeObject_ && activeObject_->TranslateAccelerator(&message) == S_OK;
+}

@@ -1,0 +1,63 @@
+// Hosts the platform's web-browser control: creates it, gives it its saved
+// state, joins its event source, activates it in place in a window of ours,
+// and tears it down in the order the control expects.
+#pragma once
+
+#include "BrowserSite.h"
+
+#include <windows.h>
+#include <exdisp.h>
+#include <oleidl.h>
+#include <wrl/client.h>
+
+#include <cstdint>
+#include <vector>
+
+class BrowserHost {
+public:
+    // Creates the control and hands it our client site. Raises EOleSysError.
+    explicit BrowserHost(BrowserSiteOwner& owner);
+    ~BrowserHost();
+    BrowserHost(const BrowserHost&) = delete;
+    BrowserHost& operator=(const BrowserHost&) = delete;
+
+    // Misc status read at creation (OLEMISC_*).
+    DWORD MiscStatus() const { return miscStatus_; }
+
+    bool Loaded() const { return loaded_; }
+    // Loads the saved state (or InitNew when there is none) and joins the
+    // event sink. Raises EOleSysError.
+    void Load(const std::vector<std::uint8_t>& savedState);
+
+    // The control's extent converted to pixels at the screen's resolution.
+    SIZE ExtentPixels() const;
+    // Offers a new size; false when the control refuses it.
+    bool OfferExtent(SIZE pixels);
+
+    // In-place activation in parent. Raises EOleSysError / EOleError.
+    void Activate(HWND parent, const RECT& bounds);
+    bool Active() const { return inPlaceObject_ != nullptr; }
+    void SetBounds(const RECT& bounds);
+    void Deactivate();
+
+    // Raise EOleException; "Interface not supported" without IWebBrowser2.
+    void Navigate(const wchar_t* url);
+    void Refresh();
+
+    // The control's look at a key before the program's own translation.
+    bool TranslateAccelerator(MSG& message);
+
+private:
+    IWebBrowser2& WebBrowser();
+
+    Microsoft::WRL::ComPtr<BrowserSite> site_;
+    Microsoft::WRL::ComPtr<IOleObject> oleObject_;
+    Microsoft::WRL::ComPtr<IPersistStreamInit> persistStream_;
+    Microsoft::WRL::ComPtr<IWebBrowser2> webBrowser_;
+    Microsoft::WRL::ComPtr<IOleInPlaceObject> inPlaceObject_;
+    Microsoft::WRL::ComPtr<IOleInPlaceActiveObject> activeObject_;
+    Microsoft::WRL::ComPtr<IConnectionPoint> eventSource_;
+    DWORD eventCookie_ = 0;
+    DWORD miscStatus_ = 0;
+    bool loaded_ = false;
+};
