@@ -15,7 +15,7 @@ constexpr int kDefaultCharset = 1;  // DEFAULT_CHARSET
 
 }  // namespace
 
-std::int32_t MulDiv(std::int32_t a, std::int32_t b, std::int32_t c) {
+std::int32_t MulDivRounded(std::int32_t a, std::int32_t b, std::int32_t c) {
     if (c == 0) return -1;
     const std::int64_t product = static_cast<std::int64_t>(a) * b;
     const bool negative = (product < 0) != (c < 0);
@@ -36,24 +36,24 @@ std::int32_t MulDiv(std::int32_t a, std::int32_t b, std::int32_t c) {
 
 Bounds ScaleBounds(const Bounds& bounds, int m, int d, bool keepHeight) {
     Bounds scaled;
-    scaled.left = MulDiv(bounds.left, m, d);
-    scaled.top = MulDiv(bounds.top, m, d);
-    scaled.width = MulDiv(bounds.left + bounds.width, m, d) - scaled.left;
-    scaled.height = keepHeight ? bounds.height : MulDiv(bounds.top + bounds.height, m, d) - scaled.top;
+    scaled.left = MulDivRounded(bounds.left, m, d);
+    scaled.top = MulDivRounded(bounds.top, m, d);
+    scaled.width = MulDivRounded(bounds.left + bounds.width, m, d) - scaled.left;
+    scaled.height = keepHeight ? bounds.height : MulDivRounded(bounds.top + bounds.height, m, d) - scaled.top;
     return scaled;
 }
 
 int ScaleFontHeight(int height, int m, int d, int screenPpi) {
     // Through whole points, as a font is specified, not through pixels.
-    const int size = -MulDiv(height, kPointsPerInch, screenPpi);
-    const int newSize = MulDiv(size, m, d);
-    return -MulDiv(newSize, screenPpi, kPointsPerInch);
+    const int size = -MulDivRounded(height, kPointsPerInch, screenPpi);
+    const int newSize = MulDivRounded(size, m, d);
+    return -MulDivRounded(newSize, screenPpi, kPointsPerInch);
 }
 
 FontSpec DefaultWindowFont(int screenPpi) {
     FontSpec font;
     font.name = "MS Sans Serif";
-    font.height = -MulDiv(kDefaultFontPoints, screenPpi, kPointsPerInch);
+    font.height = -MulDivRounded(kDefaultFontPoints, screenPpi, kPointsPerInch);
     font.color = clWindowText;
     font.charset = kDefaultCharset;
     return font;
@@ -66,14 +66,14 @@ FontSpec AdaptWindowFont(const FontSpec& loaded, int designHeight, int designPpi
         return loaded;
     }
     FontSpec adapted = loaded;
-    adapted.height = MulDiv(designHeight, screenPpi, designPpi);
+    adapted.height = MulDivRounded(designHeight, screenPpi, designPpi);
     return adapted;
 }
 
 int HimetricToPixels(int himetric, int ppi) {
-    return MulDiv(himetric, ppi, kHimetricPerInch);
+    return MulDivRounded(himetric, ppi, kHimetricPerInch);
 }
 
 int PixelsToHimetric(int pixels, int ppi) {
-    return MulDiv(pixels, kHimetricPerInch, ppi);
+    return MulDivRounded(pixels, kHimetricPerInch, ppi);
 }

@@ -4,10 +4,11 @@
 #include <cstdint>
 #include <string>
 
-// Same contract as the Windows MulDiv: a * b held in 64 bits, divided by c,
+// Same contract as the Windows MulDiv (named apart from it, which windows.h
+// declares in the global namespace too): a * b held in 64 bits, divided by c,
 // rounded to the nearest integer with halves away from zero; -1 when c is 0
 // or the result does not fit 32 bits.
-std::int32_t MulDiv(std::int32_t a, std::int32_t b, std::int32_t c);
+std::int32_t MulDivRounded(std::int32_t a, std::int32_t b, std::int32_t c);
 
 struct Bounds {
     int left = 0;
