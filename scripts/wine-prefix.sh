@@ -5,6 +5,8 @@
 #   wine-prefix.sh create PREFIX            new prefix with Wine's own fonts (reused when ready)
 #   wine-prefix.sh ppi PREFIX N             screen pixels per inch that Wine reports
 #   wine-prefix.sh register PREFIX CLSID DLL   in-process server for CLSID (64-bit view)
+#   wine-prefix.sh frames PREFIX Y|N         N: Wine draws window frames itself (no window
+#                                           manager, as on Xvfb); Y: the window manager does
 #   wine-prefix.sh copy FROM TO             a copy of a ready prefix
 #   wine-prefix.sh stop PREFIX              ends the prefix's wineserver (registry saved)
 #   wine-prefix.sh xvfb STATEFILE           starts Xvfb on a free display; STATEFILE gets
@@ -23,9 +25,20 @@ readyMark=.qb-prefix-ready
 
 die() { echo "wine-prefix.sh: $*" >&2; exit 1; }
 
+# Output goes to a file, never to a pipe: services that Wine starts on the
+# way inherit it, live as long as the wineserver, and would keep a reader
+# of the pipe (ctest, $(...)) waiting.
 wine_in() {
   local prefix=$1; shift
-  WINEPREFIX="$prefix" "$WINE64" "$@"
+  local out
+  out=$(mktemp)
+  if WINEPREFIX="$prefix" "$WINE64" "$@" </dev/null >"$out" 2>&1; then
+    rm -f "$out"
+  else
+    cat "$out" >&2
+    rm -f "$out"
+    return 1
+  fi
 }
 
 # Wine keeps the registry in the server's memory; only a server that has
@@ -41,7 +54,7 @@ create() {
   rm -rf "$prefix"
   mkdir -p "$prefix"
   prefix=$(cd "$prefix" && pwd)
-  WINEPREFIX="$prefix" "$WINE64" wineboot -i >/dev/null 2>&1 || die "wineboot failed in $prefix"
+  wine_in "$prefix" wineboot -i || die "wineboot failed in $prefix"
   WINEPREFIX="$prefix" "$WINESERVER" -w
   # Wine looks for its own fonts only inside the prefix here; without them
   # "MS Sans Serif" falls back to a face whose "0" is a pixel lower.
@@ -59,19 +72,29 @@ create() {
 
 set_ppi() {
   local prefix=$1 ppi=$2
-  wine_in "$prefix" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$ppi" /f >/dev/null
+  wine_in "$prefix" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$ppi" /f
 }
 
 register() {
   local prefix=$1 clsid=$2 dll=$3
   [ -f "$dll" ] || die "no such DLL: $dll"
   local windll
-  windll=$(wine_in "$prefix" winepath -w "$dll" 2>/dev/null | tr -d '\r')
+  local out
+  out=$(mktemp)
+  WINEPREFIX="$prefix" "$WINE64" winepath -w "$(cd "$(dirname "$dll")" && pwd)/$(basename "$dll")" \
+    </dev/null >"$out" 2>/dev/null || true
+  windll=$(tr -d '\r' <"$out")
+  rm -f "$out"
   [ -n "$windll" ] || die "winepath failed for $dll"
   # Wine 8 reads class registrations from HKLM only; HKCU keys are ignored.
   local key="HKLM\\Software\\Classes\\CLSID\\$clsid\\InprocServer32"
-  wine_in "$prefix" reg add "$key" /ve /d "$windll" /f >/dev/null
-  wine_in "$prefix" reg add "$key" /v ThreadingModel /d Apartment /f >/dev/null
+  wine_in "$prefix" reg add "$key" /ve /d "$windll" /f
+  wine_in "$prefix" reg add "$key" /v ThreadingModel /d Apartment /f
+}
+
+set_frames() {
+  local prefix=$1 managed=$2
+  wine_in "$prefix" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d "$managed" /f
 }
 
 copy() {
@@ -91,7 +114,7 @@ start_xvfb() {
   local state=$1 n pid
   for n in $(seq "${QB_XVFB_FIRST:-97}" "${QB_XVFB_LAST:-140}"); do
     display_free "$n" || continue
-    Xvfb ":$n" -screen 0 1600x1000x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$n" -screen 0 1600x1000x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
     pid=$!
     local i
     for i in $(seq 1 50); do
@@ -113,6 +136,7 @@ case "$cmd" in
   create)   [ $# -eq 1 ] || die "usage: create PREFIX"; create "$1" ;;
   ppi)      [ $# -eq 2 ] || die "usage: ppi PREFIX N"; set_ppi "$1" "$2" ;;
   register) [ $# -eq 3 ] || die "usage: register PREFIX CLSID DLL"; register "$1" "$2" "$3" ;;
+  frames)   [ $# -eq 2 ] || die "usage: frames PREFIX Y|N"; set_frames "$1" "$2" ;;
   copy)     [ $# -eq 2 ] || die "usage: copy FROM TO"; copy "$1" "$2" ;;
   stop)     [ $# -eq 1 ] || die "usage: stop PREFIX"; stop_server "$1" ;;
   xvfb)     [ $# -eq 1 ] || die "usage: xvfb STATEFILE"; start_xvfb "$1" ;;

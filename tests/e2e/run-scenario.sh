@@ -18,8 +18,12 @@ windows_path() { printf 'Z:%s' "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"
 options=(--work "$(windows_path "$state/logs")")
 bmp=$state/logs/$scenario-$prefix.bmp
 [ -n "${QB_E2E_PNG:-}" ] && options+=(--screenshot "$(windows_path "$bmp")")
+# Through a file, not ctest's pipe: Wine services started on the way
+# inherit the output and outlive the driver.
+out=$state/logs/$scenario-$prefix.out
 status=0
-timeout -k 10 300 "$WINE64" "$driver" "$scenario" "${options[@]}" "$@" || status=$?
+timeout -k 10 300 "$WINE64" "$driver" "$scenario" "${options[@]}" "$@" </dev/null >"$out" 2>&1 || status=$?
+cat "$out"
 if [ -n "${QB_E2E_PNG:-}" ]; then
   if [ -f "$bmp" ] && convert "$bmp" "$QB_E2E_PNG"; then
     echo "screenshot: $QB_E2E_PNG"
