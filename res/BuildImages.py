@@ -8,8 +8,8 @@ import sys
 import zlib
 
 kBitmapHeaderSize = 40
-# A 32-bit icon has no palette, so readers ignore the directory's colour
-# count; the icon directory the viewer has always shipped stores 32 there.
+# A 32-bit image has no palette and readers ignore the directory's colour
+# count; the viewer's icon directory stores 32 there all the same.
 kIconDirectoryColourCount = 32
 kResourceTypeIcon = 1
 kResourceTypeCursor = 2
@@ -123,6 +123,8 @@ def CursorImage(picture):
     colours = set(picture.legend.values()) - {None}
     if not colours <= {(0, 0, 0), (255, 255, 255)}:
         raise PictureError(f"{picture.path}: a cursor is drawn in black and white only")
+    if len(picture.settings.get("hotspot", [])) != 2:
+        raise PictureError(f"{picture.path}: a cursor needs a line 'hotspot X Y'")
     hotX, hotY = picture.settings["hotspot"]
     if picture.Colour(hotX, hotY) is None:
         raise PictureError(f"{picture.path}: the hot spot ({hotX},{hotY}) is transparent")
@@ -193,7 +195,7 @@ def main():
             raise PictureError(f"{args.picture}: image of {len(image)} bytes, expected {expectedSize[0]}")
         WriteFile(args.image, image)
         WriteFile(args.group, makeGroup(picture, len(image), args.image_id))
-    except (PictureError, KeyError, ValueError, OSError) as error:
+    except (PictureError, ValueError, OSError) as error:
         print(f"BuildImages: {error}", file=sys.stderr)
         return 1
     return 0

@@ -17,13 +17,14 @@ kRtCursor, kRtIcon, kRtRcData, kRtGroupCursor, kRtGroupIcon, kRtVersion, kRtMani
 kNeutral, kRussian = 0x0000, 0x0419
 kIconImageId, kCursorImageId, kHandCursorId = 1, 8, 32761
 
-# type, name, language, exact size (None: any non-empty size)
+# type, name, language, exact size (None: any non-empty size). The form
+# definition is checked by a group of its own, since it comes from src/ui.
+kFormResource = (kRtRcData, "TFORM1", kNeutral, None)
 kResourceTable = [
     (kRtManifest, 1, kNeutral, None),
     (kRtVersion, 1, kRussian, None),
     (kRtGroupIcon, "MAINICON", kRussian, 20),
     (kRtIcon, kIconImageId, kRussian, 4264),
-    (kRtRcData, "TFORM1", kNeutral, None),
     (kRtGroupCursor, kHandCursorId, kNeutral, 20),
     (kRtCursor, kCursorImageId, kNeutral, 308),
 ]
@@ -94,7 +95,7 @@ def CheckInventory(check, pe, args):
             check.That(len(resource.data) > 0, f"resource {typeId}/{name} is empty")
         else:
             check.Equal(len(resource.data), size, f"size of resource {typeId}/{name}")
-    expected = {(typeId, name) for typeId, name, _, _ in kResourceTable}
+    expected = {(typeId, name) for typeId, name, _, _ in kResourceTable + [kFormResource]}
     extra = sorted(f"{r.typeId}/{r.name}" for r in resources if (r.typeId, r.name) not in expected)
     check.Equal(extra, [], "resources beyond the expected table")
 
@@ -210,7 +211,8 @@ def CheckCursor(check, pe, args):
 
 
 def CheckForm(check, pe, args):
-    form = One(check, ExeReader.Resources(pe), kRtRcData, "TFORM1", kNeutral, "form definition")
+    typeId, name, language, _ = kFormResource
+    form = One(check, ExeReader.Resources(pe), typeId, name, language, "form definition")
     if form is not None:
         check.That(len(form.data) > 0, "form definition TFORM1 is empty")
 
