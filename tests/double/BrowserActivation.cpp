@@ -140,9 +140,9 @@ HRESULT BrowserDouble::Activate(IOleClientSite* activeSite, LPCRECT bounds, bool
     if (FAILED(hr)) return abandon(hr);
     const RECT& placed = bounds != nullptr ? *bounds : position;
     if (!page_.Create(parent, placed, url_)) return abandon(HRESULT_FROM_WIN32(GetLastError()));
-    inPlaceSite_ = std::move(site);
-    frame_ = std::move(frame);
-    uiWindow_ = std::move(uiWindow);
+    inPlaceSite_.Swap(site);
+    frame_.Swap(frame);
+    uiWindow_.Swap(uiWindow);
     Log("InPlaceActivate parent=" + Hex(reinterpret_cast<uintptr_t>(parent)) + " " +
         RectText(placed));
   }

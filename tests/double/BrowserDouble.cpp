@@ -266,7 +266,7 @@ HRESULT BrowserDouble::AdviseSink(IUnknown* sink, DWORD* cookie) {
     Log("Advise hr=" + Hex8(hr));
     return hr;
   }
-  sink_ = std::move(dispatch);
+  sink_.Swap(dispatch);
   *cookie = kSinkCookie;
   Log("Advise cookie=" + std::to_string(kSinkCookie));
   return S_OK;

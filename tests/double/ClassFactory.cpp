@@ -1,6 +1,7 @@
 // Creates the double, reading the injected failures before the first one.
 #include "ClassFactory.h"
 
+#include "Adopt.h"
 #include "BrowserDouble.h"
 #include "DoubleLog.h"
 #include "FailurePlan.h"
@@ -40,8 +41,8 @@ HRESULT ClassFactory::CreateInstance(IUnknown* outer, REFIID iid, void** object)
   } else {
     // Created with one reference, which the QueryInterface below trades for
     // the caller's, so a failed query destroys the object again.
-    Microsoft::WRL::ComPtr<IOleObject> created;
-    created.Attach(new BrowserDouble(failures));
+    const Microsoft::WRL::ComPtr<IOleObject> created =
+        Adopt<IOleObject>(new BrowserDouble(failures));
     hr = created->QueryInterface(iid, object);
   }
   Log("CreateInstance iid=" + GuidText(iid) + " hr=" + Hex8(hr));
