@@ -81,7 +81,6 @@ struct ActivationCase {
 constexpr ActivationCase kActivationCases[] = {
     {"no-inplace", L"NoInPlaceObject", L"", 0, L"OLE control activation failed"},
     {"doverb", L"DoVerb=80004005", L"EOleSysError", E_FAIL, nullptr},
-    {"load", L"Load=80004005", L"EOleSysError", E_FAIL, nullptr},
 };
 
 }  // namespace

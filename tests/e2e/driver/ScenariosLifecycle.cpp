@@ -5,7 +5,16 @@
 #include "Text.h"
 #include "WindowQuery.h"
 
+#include <cstdlib>
+
 namespace {
+
+// A hexadecimal field of a log line, such as "msg=0100"; -1 when missing.
+long long HexField(const std::string& line, const std::string& name) {
+    size_t at = line.find(name);
+    if (at == std::string::npos) return -1;
+    return std::strtoll(line.c_str() + at + name.size(), nullptr, 16);
+}
 
 constexpr RECT kMainRect{432, 69, 432 + 815, 69 + 536};
 
@@ -144,8 +153,8 @@ void ScenarioKeyOffer(Context& context) {
                  context.Log().Text());
     if (offered) {
         std::string line = context.Log().Lines()[*context.Log().Find("TranslateAccelerator")];
-        check.Expect(line.find("0100") != std::string::npos || line.find("256") != std::string::npos,
-                     "the offer carries WM_KEYDOWN", "message 0100", line);
+        check.Equal(WM_KEYDOWN, HexField(line, "msg="), "the offer carries WM_KEYDOWN: " + line);
+        check.Equal(VK_F5, HexField(line, "key="), "the offer carries VK_F5: " + line);
     }
     check.Equal(0, static_cast<long long>(FindMessageBoxes(app->Id()).size()), "no message box after the key");
     PostMessageW(main, WM_CLOSE, 0, 0);
