@@ -31,7 +31,7 @@ std::string Hex(uintptr_t value) {
 }
 
 void LogIfFailed(const char* step, HRESULT hr) {
-  if (FAILED(hr)) Log(std::string("SiteCallFailed step=") + step + " hr=" + Hex8(hr));
+  if (FAILED(hr)) Log(std::string("CallFailed step=") + step + " hr=" + Hex8(hr));
 }
 
 }  // namespace
@@ -67,7 +67,7 @@ HRESULT BrowserDouble::Close(DWORD saveOption) {
   // Closing returns the object to the loaded state: out of in-place
   // activation, with its advise sinks told. The client site stays until the
   // host calls SetClientSite(nullptr).
-  if (inPlaceSite_) InPlaceDeactivate();
+  if (inPlaceSite_) LogIfFailed("InPlaceDeactivate", InPlaceDeactivate());
   if (adviseHolder_) LogIfFailed("SendOnClose", adviseHolder_->SendOnClose());
   return S_OK;
 }
@@ -254,7 +254,7 @@ HRESULT BrowserDouble::InPlaceDeactivate() {
   CheckThread("InPlaceDeactivate");
   Log(std::string("InPlaceDeactivate active=") + (inPlaceSite_ ? "1" : "0"));
   if (!inPlaceSite_) return S_OK;
-  UIDeactivate();
+  LogIfFailed("UIDeactivate", UIDeactivate());
   page_.Destroy();
   frame_.Reset();
   uiWindow_.Reset();

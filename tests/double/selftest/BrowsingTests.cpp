@@ -39,7 +39,7 @@ void PublishStaleErrorInfo() {
   if (SUCCEEDED(CreateErrorInfo(&creator)) &&
       SUCCEEDED(creator->SetDescription(const_cast<LPOLESTR>(kStalePrefix))) &&
       SUCCEEDED(creator.As(&info))) {
-    SetErrorInfo(0, info.Get());
+    ExpectHr(SetErrorInfo(0, info.Get()), S_OK, "publishing a stale error object");
   }
 }
 
@@ -228,7 +228,7 @@ void CheckInjectedFailures(Session& session, const LogFile& log) {
     }
     ExpectEq(Utf8(WindowText(session.page)), Utf8(shown), name + " page text");
   }
-  SetErrorInfo(0, nullptr);
+  ExpectHr(SetErrorInfo(0, nullptr), S_OK, "clearing the thread's error object");
   ExpectEq(SendCommand("query navigates"), navigates, "query navigates counts failed calls too");
   ExpectEq(SendCommand("query refreshes"), refreshes, "query refreshes counts failed calls too");
 }

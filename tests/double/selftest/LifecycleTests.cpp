@@ -122,7 +122,9 @@ void CheckInitialExtents(const DoubleLibrary& library) {
     ExpectHr(hr, S_OK, c.what);
     ComPtr<IOleObject> object;
     SIZEL extent{};
-    if (SUCCEEDED(persist.As(&object))) object->GetExtent(DVASPECT_CONTENT, &extent);
+    if (SUCCEEDED(persist.As(&object))) {
+      ExpectHr(object->GetExtent(DVASPECT_CONTENT, &extent), S_OK, c.what);
+    }
     ExpectEq(extent.cx, c.extent.cx, c.what);
     ExpectEq(extent.cy, c.extent.cy, c.what);
     ExpectEq(QueryRefs(), 2, "query refs acts on the newest object");
@@ -162,7 +164,7 @@ void CheckActivation(Session& session, const LogFile& log) {
   ExpectEq(Joined(host.Calls()), "OnUIActivate,SetActiveObject", "UI activation handshake");
   Expect(host.ActiveObject() != nullptr, "frame got the active object");
   HWND page = nullptr;
-  session.inPlace->GetWindow(&page);
+  ExpectHr(session.inPlace->GetWindow(&page), S_OK, "GetWindow while UI active");
   Expect(page == session.page, "UI activation keeps the page window");
   host.ClearRecords();
   ExpectHr(session.inPlace->UIDeactivate(), S_OK, "UIDeactivate");

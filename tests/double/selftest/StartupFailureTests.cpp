@@ -54,7 +54,7 @@ Outcome Probe(const DoubleLibrary& library) {
   outcome.initNew = factory->CreateInstance(nullptr, IID_PPV_ARGS(&second));
   if (SUCCEEDED(outcome.initNew)) outcome.initNew = second->InitNew();
   second.Reset();
-  object->GetMiscStatus(DVASPECT_CONTENT, &outcome.miscStatus);
+  if (FAILED(object->GetMiscStatus(DVASPECT_CONTENT, &outcome.miscStatus))) outcome.miscStatus = 0;
 
   ComPtr<IOleInPlaceObject> inPlace;
   outcome.inPlaceObject = SUCCEEDED(object.As(&inPlace));
@@ -87,12 +87,12 @@ Outcome Probe(const DoubleLibrary& library) {
     SysFreeString(url);
     outcome.refresh = browser->Refresh();
   }
-  SetErrorInfo(0, nullptr);
+  ExpectHr(SetErrorInfo(0, nullptr), S_OK, "clearing the thread's error object");
 
-  if (inPlace) inPlace->InPlaceDeactivate();
-  if (SUCCEEDED(outcome.advise)) point->Unadvise(cookie);
-  object->SetClientSite(nullptr);
-  object->Close(OLECLOSE_NOSAVE);
+  if (inPlace) ExpectHr(inPlace->InPlaceDeactivate(), S_OK, "InPlaceDeactivate after the probe");
+  if (SUCCEEDED(outcome.advise)) ExpectHr(point->Unadvise(cookie), S_OK, "Unadvise after the probe");
+  ExpectHr(object->SetClientSite(nullptr), S_OK, "SetClientSite(nullptr) after the probe");
+  ExpectHr(object->Close(OLECLOSE_NOSAVE), S_OK, "Close after the probe");
   browser.Reset();
   point.Reset();
   container.Reset();
@@ -185,7 +185,7 @@ void RunStartupFailureTests(const TestPaths& paths, const LogFile& log) {
       ComPtr<IOleObject> object;
       DWORD status = 0;
       if (SUCCEEDED(factory->CreateInstance(nullptr, IID_PPV_ARGS(&object)))) {
-        object->GetMiscStatus(DVASPECT_CONTENT, &status);
+        ExpectHr(object->GetMiscStatus(DVASPECT_CONTENT, &status), S_OK, "GetMiscStatus");
       }
       ExpectEq(status, 1ul, "QB_DOUBLE_FAIL as read when the first object was made");
     }
