@@ -1,5 +1,7 @@
 #include "BrowserHost.h"
 
+#include "Adopt.h"
+
 #include "Exceptions.h"
 #include "OleError.h"
 #include "Scaling.h"
@@ -27,7 +29,7 @@ int ScreenPixelsPerInch(int index)
 
 BrowserHost::BrowserHost(BrowserSiteOwner& owner)
 {
-    site_.Attach(new BrowserSite(&owner));
+    site_ = Adopt(new BrowserSite(&owner));
     OleCheck(CoCreateInstance(kWebBrowserClsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
                               IID_PPV_ARGS(&oleObject_)));
     OleCheck(oleObject_.As(&persistStream_));
@@ -60,8 +62,7 @@ void BrowserHost::Load(const std::vector<std::uint8_t>& savedState)
     if (savedState.empty()) {
         OleCheck(persistStream_->InitNew());
     } else {
-        ComPtr<IStream> stream;
-        stream.Attach(SHCreateMemStream(savedState.data(), static_cast<UINT>(savedState.size())));
+        ComPtr<IStream> stream = Adopt(SHCreateMemStream(savedState.data(), static_cast<UINT>(savedState.size())));
         if (!stream) OleCheck(E_OUTOFMEMORY);
         OleCheck(persistStream_->Load(stream.Get()));
     }
