@@ -1,7 +1,6 @@
 #include "BrowserHost.h"
 
 #include "Adopt.h"
-
 #include "Exceptions.h"
 #include "OleError.h"
 #include "Scaling.h"
