@@ -135,6 +135,20 @@ void ScenarioShowCommands(Context& context) {
     ExpectExit(check, *app, 0, "WM_CLOSE after the restore");
 }
 
+namespace {
+
+void CheckKeyOffer(Checker& check, DoubleLog& log, size_t from, const std::string& how) {
+    bool offered = WaitUntil([&] { return log.Find("TranslateAccelerator", from).has_value(); }, 5000);
+    if (!check.Expect(offered, how + " offered to the browser's TranslateAccelerator", "a TranslateAccelerator line",
+                      log.Text()))
+        return;
+    std::string line = log.Lines()[*log.Find("TranslateAccelerator", from)];
+    check.Equal(WM_KEYDOWN, HexField(line, "msg="), how + ": the offer carries WM_KEYDOWN: " + line);
+    check.Equal(VK_F5, HexField(line, "key="), how + ": the offer carries VK_F5: " + line);
+}
+
+}  // namespace
+
 void ScenarioKeyOffer(Context& context) {
     Checker& check = context.Check();
     auto app = context.Start(context.LaunchFor("key-offer"));
@@ -148,14 +162,8 @@ void ScenarioKeyOffer(Context& context) {
     // viewer: the offer must go to its nearest ancestor that does.
     LPARAM keyData = 1 | (LPARAM(MapVirtualKeyW(VK_F5, MAPVK_VK_TO_VSC)) << 16);
     PostMessageW(page, WM_KEYDOWN, VK_F5, keyData);
-    bool offered = WaitUntil([&] { return context.Log().Find("TranslateAccelerator").has_value(); }, 5000);
-    check.Expect(offered, "F5 down offered to the browser's TranslateAccelerator", "a TranslateAccelerator line",
-                 context.Log().Text());
-    if (offered) {
-        std::string line = context.Log().Lines()[*context.Log().Find("TranslateAccelerator")];
-        check.Equal(WM_KEYDOWN, HexField(line, "msg="), "the offer carries WM_KEYDOWN: " + line);
-        check.Equal(VK_F5, HexField(line, "key="), "the offer carries VK_F5: " + line);
-    }
+    CheckKeyOffer(check, context.Log(), 0, "posted F5");
+
     check.Equal(0, static_cast<long long>(FindMessageBoxes(app->Id()).size()), "no message box after the key");
     PostMessageW(main, WM_CLOSE, 0, 0);
     ExpectExit(check, *app, 0, "WM_CLOSE");
