@@ -72,9 +72,10 @@ void TControl::ScaleBy(int m, int d, int screenPpi)
     }
 }
 
+// Aligned controls keep to the visible client area; scrolling moves the rest.
 RECT TControl::ClientRect() const
 {
-    const POINT scroll = parent_ != nullptr ? parent_->ScrollOffset() : POINT{0, 0};
+    const POINT scroll = parent_ != nullptr && align_ == TAlign::alNone ? parent_->ScrollOffset() : POINT{0, 0};
     return RECT{bounds_.left - scroll.x, bounds_.top - scroll.y, bounds_.left - scroll.x + bounds_.width,
                 bounds_.top - scroll.y + bounds_.height};
 }
@@ -112,6 +113,11 @@ void TWinControl::Subclass()
 }
 
 void TWinControl::BoundsChanged()
+{
+    Place();
+}
+
+void TWinControl::Place()
 {
     if (!window_) return;
     const RECT place = ClientRect();

@@ -58,12 +58,13 @@ public:
     virtual void MouseEnter() {}
     virtual void MouseLeave() {}
 
+    // Where the control shows now in its form's client area.
+    RECT ClientRect() const;
+
 protected:
     virtual void BoundsChanged() {}
     // A control may refuse a new size; it then keeps its old one.
     virtual bool CanResize(int, int) { return true; }
-    // Client position of the control as it shows now: bounds less scrolling.
-    RECT ClientRect() const;
 
 private:
     TForm* parent_ = nullptr;
@@ -89,6 +90,8 @@ public:
     // Makes the control's window inside the parent form's window.
     virtual void CreateHandle(HWND parent) = 0;
     virtual void DestroyHandle();
+    // Moves the window to where the control's bounds and the scrolling say.
+    void Place();
     // The offer of a key before the program's own translation; true claims it.
     virtual bool OfferKey(MSG&) { return false; }
 

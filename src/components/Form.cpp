@@ -215,8 +215,7 @@ TControl* TForm::ControlAtPos(POINT client) const
     for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
         TControl* control = *it;
         if (control->Windowed() || !control->Visible() || !control->Enabled()) continue;
-        const RECT place{control->Left() - scroll_.x, control->Top() - scroll_.y,
-                         control->Left() - scroll_.x + control->Width(), control->Top() - scroll_.y + control->Height()};
+        const RECT place = control->ClientRect();
         if (PtInRect(&place, client)) return control;
     }
     return nullptr;
@@ -277,7 +276,7 @@ void TForm::Realign()
 
         RECT settled{};
         GetClientRect(Handle(), &settled);
-        int bottom = std::max<int>(settled.bottom, rangeY);
+        int bottom = settled.bottom;
         for (TControl* control : controls_) {
             if (!control->Visible() || control->Align() != TAlign::alBottom) continue;
             bottom -= control->Height();
@@ -293,12 +292,8 @@ void TForm::ScrollTo(POINT position)
 {
     scroll_ = position;
     for (TControl* control : controls_)
-        if (auto* windowed = dynamic_cast<TWinControl*>(control)) {
-            const Bounds bounds = windowed->BoundsRect();
-            if (windowed->HandleAllocated())
-                SetWindowPos(windowed->Handle(), nullptr, bounds.left - scroll_.x, bounds.top - scroll_.y,
-                             bounds.width, bounds.height, SWP_NOZORDER | SWP_NOACTIVATE);
-        }
+        if (auto* windowed = dynamic_cast<TWinControl*>(control); windowed && windowed->HandleAllocated())
+            windowed->Place();
     InvalidateRect(Handle(), nullptr, TRUE);
 }
 
@@ -335,8 +330,9 @@ void TForm::PaintControls(HDC dc)
 bool TForm::HandleMouse(UINT message, LPARAM lParam)
 {
     const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-    auto local = [this](TControl* control, POINT client) {
-        return POINT{client.x - (control->Left() - scroll_.x), client.y - (control->Top() - scroll_.y)};
+    auto local = [](TControl* control, POINT client) {
+        const RECT place = control->ClientRect();
+        return POINT{client.x - place.left, client.y - place.top};
     };
     switch (message) {
     case WM_LBUTTONDOWN:
