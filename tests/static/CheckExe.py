@@ -227,7 +227,25 @@ def CheckImports(check, pe, args):
     check.That("kernel32.dll" in (dll.lower() for dll in dlls), f"KERNEL32 among the imports {dlls}")
 
 
-kGroups = {"header": CheckHeader, "inventory": CheckInventory, "manifest": CheckManifest,
+kDynamicBase, kNxCompat, kHighEntropyVa = 0x0040, 0x0100, 0x0020
+kSectionExecute, kSectionWrite = 0x20000000, 0x80000000
+
+
+def CheckHardening(check, pe, args):
+    flags = pe.OPTIONAL_HEADER.DllCharacteristics
+    check.That(flags & kDynamicBase, f"DYNAMIC_BASE (address-space randomisation) in {hex(flags)}")
+    check.That(flags & kNxCompat, f"NX_COMPAT (no-execute data) in {hex(flags)}")
+    if args.machine == "amd64":
+        check.That(flags & kHighEntropyVa, f"HIGH_ENTROPY_VA in {hex(flags)}")
+    check.That(pe.OPTIONAL_HEADER.DATA_DIRECTORY[5].Size > 0, "a base relocation table, which ASLR needs")
+    for section in pe.sections:
+        name = section.Name.rstrip(b"\0").decode("ascii", "replace")
+        both = (section.Characteristics & kSectionExecute) and (section.Characteristics & kSectionWrite)
+        check.That(not both, f"section {name} is not both writable and executable")
+    check.Equal(pe.FILE_HEADER.TimeDateStamp, 0, "link timestamp (none, for reproducible builds)")
+
+
+kGroups = {"header": CheckHeader, "hardening": CheckHardening, "inventory": CheckInventory, "manifest": CheckManifest,
            "version": CheckVersion, "icon": CheckIcon, "cursor": CheckCursor, "form": CheckForm,
            "imports": CheckImports}
 
