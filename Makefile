@@ -7,7 +7,7 @@ WIN32 := $(BUILD)/win32
 WIN64 := $(BUILD)/win64
 CMAKE_OPTS ?=
 
-.PHONY: all deps build run test clean
+.PHONY: all deps build run test dist clean
 
 all: build
 
@@ -27,6 +27,20 @@ run: build
 
 test: build
 	ctest --test-dir $(NATIVE) --output-on-failure --timeout 900
+
+# The release: the shipped exe and a short user README, with fixed file dates
+# so that the same commit always packs the same bytes.
+DIST_NAME := QuellmarkBrenvik-1.0.0.0-win32
+dist: deps
+	cmake -S . -B $(WIN32) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=MinSizeRel $(CMAKE_OPTS)
+	cmake --build $(WIN32) -j $(JOBS) --target QuellmarkBrenvik
+	rm -rf $(BUILD)/dist && mkdir -p $(BUILD)/dist dist
+	cp $(WIN32)/QuellmarkBrenvik.exe $(BUILD)/dist/
+	cp docs/UserReadme.txt $(BUILD)/dist/README.txt
+	touch -d 2026-01-01T00:00:00Z $(BUILD)/dist/*
+	rm -f dist/$(DIST_NAME).zip
+	cd $(BUILD)/dist && TZ=UTC zip -X -q $(abspath dist)/$(DIST_NAME).zip QuellmarkBrenvik.exe README.txt
+	@echo "dist/$(DIST_NAME).zip"
 
 clean:
 	rm -rf $(BUILD)
