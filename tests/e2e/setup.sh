@@ -1,9 +1,9 @@
 #!/bin/bash
 # Fixture set-up of the end-to-end tests: one Xvfb and the Wine prefixes of
 # this run under STATE, each with a wineserver that stays up between tests.
-#   setup.sh STATE DOUBLE_DLL
+#   setup.sh STATE DOUBLE_DLL [SHELL_RECORDER_EXE]
 set -euo pipefail
-state=$1 dll=$2
+state=$1 dll=$2 recorder=${3:-}
 here=$(cd "$(dirname "$0")" && pwd)
 prefixes=$here/../../scripts/wine-prefix.sh
 WINESERVER=${WINESERVER:-/usr/lib/wine/wineserver64}
@@ -26,6 +26,19 @@ start=$SECONDS
 "$prefixes" frames "$state/wine-browser" N
 "$prefixes" copy "$state/wine-browser" "$state/base"
 "$prefixes" register "$state/base" "$clsid" "$dll"
+# The recorder stands in for the default browser, so the driver sees what the
+# link labels hand the shell. Wine 8 reads the handler from HKLM only.
+if [ -n "$recorder" ]; then
+  [ -f "$recorder" ] || { echo "setup.sh: no shell recorder at $recorder" >&2; exit 1; }
+  # Wine's output to files, never to a pipe (see wine-prefix.sh).
+  out=$state/logs/recorder-setup.out
+  WINEPREFIX="$state/base" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" "${WINE64:-/usr/lib/wine/wine64}" \
+    winepath -w "$(cd "$(dirname "$recorder")" && pwd)/$(basename "$recorder")" </dev/null >"$out" 2>/dev/null
+  winrecorder=$(tr -d '\r\n' <"$out")
+  WINEPREFIX="$state/base" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" "${WINE64:-/usr/lib/wine/wine64}" \
+    reg add 'HKLM\Software\Classes\http\shell\open\command' /ve /d "\"$winrecorder\" \"%1\"" /f \
+    </dev/null >"$out" 2>&1 || { cat "$out" >&2; exit 1; }
+fi
 for ppi in 120 144; do
   "$prefixes" copy "$state/base" "$state/ppi$ppi"
   "$prefixes" ppi "$state/ppi$ppi" "$ppi"

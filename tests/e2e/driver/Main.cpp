@@ -26,6 +26,12 @@ constexpr Entry kScenarios[] = {
     {L"creation-refused", ScenarioCreationRefused},
     {L"activation-failures", ScenarioActivationFailures},
     {L"error-box", ScenarioErrorBox},
+    {L"page", ScenarioPage},
+    {L"timer", ScenarioTimer},
+    {L"countdown", ScenarioCountdown},
+    {L"edit", ScenarioEdit},
+    {L"links", ScenarioLinks},
+    {L"real-browser", ScenarioRealBrowser},
 };
 
 std::wstring Directory(const std::wstring& path) {
