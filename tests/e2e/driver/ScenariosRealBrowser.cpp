@@ -64,6 +64,7 @@ void ScenarioRealBrowser(Context& context) {
         PostMessageW(timer, WM_TIMER, 1, 0);
         MessageBoxInfo box = WaitMessageBox(app->Id(), kBoxTimeoutMs);
         if (check.Expect(box.window != nullptr, "error box after a tick")) {
+            check.Note("the box after a tick says " + Visible(box.text));
             check.Equal(Visible(WithFullStop(OleErrorText(E_FAIL))), Visible(box.text), "box text after a tick");
             check.Equal("Quellmark Brenvik", ToUtf8(box.caption), "box caption after a tick");
             check.Equal("stop", ToUtf8(box.icon), "box icon after a tick");

@@ -2,8 +2,10 @@
 // a failed reload is shown and the timer ticks on, also while a box is
 // open; and one real countdown after the period is typed into Edit1.
 #include "ErrorTexts.h"
+#include "ExpectedLayout.h"
 #include "MessageBoxes.h"
 #include "Scenario.h"
+#include "ShellRecords.h"
 #include "Text.h"
 #include "UserInput.h"
 #include "ViewerEdit.h"
@@ -149,12 +151,18 @@ constexpr DWORD kLateMs = 5000;
 // When "01" is made out of "1": a restart then would move the reload this
 // far past the minute.
 constexpr DWORD kSamePeriodAtMs = 20000;
+// When Label2 is clicked: a click that touched the countdown would move
+// the reload this far past the minute.
+constexpr DWORD kLinkClickAtMs = 40000;
 
 }  // namespace
 
 void ScenarioCountdown(Context& context) {
     Checker& check = context.Check();
-    auto app = context.Start(context.LaunchFor("countdown"));
+    ShellRecords records(context.Opts().workDir + L"\\recorder-countdown.log");
+    Launch launch = context.LaunchFor("countdown");
+    launch.environment[L"QB_RECORDER_LOG"] = records.Path();
+    auto app = context.Start(launch);
     if (!app) return;
     HWND main = app->WaitMainWindow(kStartTimeoutMs, true);
     HWND timer = FindTopLevel(app->Id(), L"TPUtilWindow");
@@ -167,6 +175,7 @@ void ScenarioCountdown(Context& context) {
     if (!check.Expect(WaitEditText(edit, L"1", 3000), "Edit1 shows the typed 1", "\"1\"", Visible(TextOf(edit)))) return;
     DWORD typed = GetTickCount();
     bool sameDone = false;
+    bool clickDone = false;
     DWORD firstSeen = 0;
     while (GetTickCount() - typed < kMinuteMs + kLateMs + 2000) {
         if (!sameDone && GetTickCount() - typed >= kSamePeriodAtMs) {
@@ -176,21 +185,27 @@ void ScenarioCountdown(Context& context) {
             check.Expect(WaitEditText(edit, L"01", 3000), "Edit1 shows 01", "\"01\"", Visible(TextOf(edit)));
             sameDone = true;
         }
+        if (!clickDone && GetTickCount() - typed >= kLinkClickAtMs) {
+            const Box& label = ComputeLayout(ScreenPpi(), context.Opts().publisherHost).labels[1].box;
+            Click(ScreenPoint(main, POINT{label.left + label.width / 2, label.top + label.height / 2}));
+            clickDone = true;
+        }
         if (reloads.Count() > 0) {
             firstSeen = GetTickCount() - typed;
             break;
         }
         Sleep(250);
     }
-    check.Equal(0, static_cast<long long>(FindMessageBoxes(app->Id()).size()), "no box while typing 1 and 01");
+    check.Equal(0, static_cast<long long>(FindMessageBoxes(app->Id()).size()), "no box while typing 1 and 01 or after the click");
     check.Note("first Refresh " + std::to_string(firstSeen) + " ms after the 1 was typed");
     check.Expect(firstSeen >= kMinuteMs - kEarlyMs, "no Refresh in the first 55 s after typing 1",
                  ">= " + std::to_string(kMinuteMs - kEarlyMs) + " ms", std::to_string(firstSeen) + " ms");
     check.Expect(firstSeen > 0 && firstSeen <= kMinuteMs + kLateMs,
-                 "a Refresh about a minute after typing 1, not a minute after typing 01",
+                 "a Refresh about a minute after typing 1, not moved by typing 01 or by a click on Label2",
                  "<= " + std::to_string(kMinuteMs + kLateMs) + " ms", std::to_string(firstSeen) + " ms");
     Sleep(kSettleMs);
     check.Equal(1, reloads.Count(), "exactly one Refresh in that minute");
+    check.Equal(1, static_cast<long long>(records.Addresses().size()), "the click on Label2 during the minute reached the shell");
 
     PostMessageW(main, WM_CLOSE, 0, 0);
     auto code = app->WaitExit(kExitTimeoutMs);

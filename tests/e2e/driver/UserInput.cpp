@@ -68,6 +68,8 @@ void DoubleClick(POINT screen) {
 void TypeText(const std::wstring& text) {
     for (wchar_t c : text) {
         SHORT scan = VkKeyScanW(c);
+        // A character the layout has no key for is left out; the caller's
+        // check of the resulting text then shows it.
         if (scan == -1) continue;
         WORD key = LOBYTE(scan);
         bool shift = (HIBYTE(scan) & 1) != 0;
