@@ -7,7 +7,7 @@ WIN32 := $(BUILD)/win32
 WIN64 := $(BUILD)/win64
 CMAKE_OPTS ?=
 
-.PHONY: all deps build run test dist clean
+.PHONY: all deps build run test bench dist clean
 
 all: build
 
@@ -27,6 +27,9 @@ run: build
 
 test: build
 	ctest --test-dir $(NATIVE) --output-on-failure --timeout 900
+
+bench: build
+	bench/run-bench.sh $(BUILD)/bench $(WIN32) $(WIN64)
 
 # The release: the shipped exe and a short user README, with fixed file dates
 # so that the same commit always packs the same bytes.
