@@ -94,6 +94,9 @@ void ScenarioPage(Context& context) {
                 check.Equal("stop", ToUtf8(box.icon), "error box icon after " + pair);
                 check.Equal(BarText(item.expected), BarText(ReadBar(bar)), "bar while the box is open: " + std::string(item.why));
                 check.Expect(DismissMessageBox(box.window), "error box closes with OK");
+                // The box's modal loop returns a moment after it hides.
+                check.Expect(WaitUntil([&] { return IsWindowEnabled(main) != FALSE; }, 5000),
+                             "main window enabled again after " + pair);
             }
             // The browser never sees the failure: its event call succeeded.
             bool fired = WaitUntil([&] { return log.Find("Fired dispid=108", linesBefore).has_value(); }, 3000);

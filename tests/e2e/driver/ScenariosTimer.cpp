@@ -68,6 +68,13 @@ constexpr RefreshFailure kRefreshFailures[] = {
     {"failonce Refresh 80041234", HRESULT(0x80041234), nullptr},
 };
 
+// The box hides at once; its modal loop returns, and the main window is
+// enabled again, a moment later. The viewer may not answer the double's
+// commands in between.
+bool WaitBoxGone(AppProcess& app) {
+    return WaitUntil([&] { return IsWindowEnabled(app.MainWindow()) != FALSE; }, 5000, 100);
+}
+
 MessageBoxInfo NewBox(DWORD processId, HWND other, DWORD timeoutMs) {
     MessageBoxInfo found;
     WaitUntil([&] {
@@ -94,6 +101,7 @@ void CheckFailedTick(Checker& check, AppProcess& app, Reloads& reloads, const Re
         check.Equal("Quellmark Brenvik", ToUtf8(box.caption), "box caption after " + what);
         check.Equal("stop", ToUtf8(box.icon), "box icon after " + what);
         check.Expect(DismissMessageBox(box.window), "box closes with OK after " + what);
+        check.Expect(WaitBoxGone(app), "main window enabled again after " + what);
     }
     check.Equal(before + 1, reloads.Count(), "one Refresh for the failing tick with " + what);
     reloads.CleanTick("after " + what);
@@ -134,6 +142,7 @@ void ScenarioTimer(Context& context) {
         }
         check.Equal(1, SendDoubleCommand(app->Id(), "fail Refresh off", 2000).value_or(-1), "double ends the failure");
         check.Expect(DismissMessageBox(first.window), "first box closes with OK");
+        check.Expect(WaitBoxGone(*app), "main window enabled again after both boxes");
     }
     reloads.CleanTick("after both boxes");
 
