@@ -414,6 +414,18 @@ LRESULT TForm::HandleFormMessage(UINT message, WPARAM wParam, LPARAM lParam)
         if (HIWORD(wParam) == EN_CHANGE)
             if (auto* edit = dynamic_cast<TEdit*>(FromWindow(reinterpret_cast<HWND>(lParam)))) edit->Change();
         return 0;
+    case WM_ACTIVATE:
+        // A plain window forgets its focused control when it loses activation;
+        // after an error box the user should be back where they were typing.
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            HWND focus = GetFocus();
+            if (focus != nullptr && IsChild(Handle(), focus)) focusedChild_ = focus;
+        } else if (HIWORD(wParam) == 0 && focusedChild_ != nullptr && IsWindow(focusedChild_) &&
+                   IsChild(Handle(), focusedChild_)) {
+            SetFocus(focusedChild_);
+            return 0;
+        }
+        break;
     case WM_SHOWWINDOW:
         Application().FormVisibilityChanged(wParam != FALSE);
         break;

@@ -71,4 +71,5 @@ private:
     TControl* captureControl_ = nullptr;
     POINT scroll_{0, 0};
     bool realigning_ = false;
+    HWND focusedChild_ = nullptr;
 };

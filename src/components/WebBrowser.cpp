@@ -2,6 +2,7 @@
 
 #include "ErrorDisplay.h"
 #include "Exceptions.h"
+#include "Form.h"
 
 #include <windowsx.h>
 
@@ -109,9 +110,14 @@ void TWebBrowser::DestroyHandle()
     TWinControl::DestroyHandle();
 }
 
+// The control sees the key first; a Tab it does not want moves the focus on,
+// as it would in a dialog.
 bool TWebBrowser::OfferKey(MSG& message)
 {
-    return browser_->TranslateAccelerator(message);
+    if (browser_->TranslateAccelerator(message)) return true;
+    if (message.message != WM_KEYDOWN || message.wParam != VK_TAB || Parent() == nullptr) return false;
+    Parent()->SelectNext(this, GetKeyState(VK_SHIFT) >= 0);
+    return true;
 }
 
 bool TWebBrowser::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
