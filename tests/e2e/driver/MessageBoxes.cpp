@@ -52,7 +52,9 @@ long long Difference(const Image& a, const Image& b) {
 // background, comes closest to what the box shows.
 std::wstring IdentifyIcon(HWND box) {
     HWND control = IconControl(box);
-    if (!control) return L"none";
+    // Wine keeps an empty icon control visible in a box without an icon; only
+    // its icon handle, which is not usable here but is not null, tells.
+    if (!control || SendMessageW(control, STM_GETICON, 0, 0) == 0) return L"none";
     SetForegroundWindow(box);
     RedrawWindow(box, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     Sleep(100);
