@@ -1,6 +1,7 @@
 #include "Font.h"
 
 #include "Exceptions.h"
+#include "Screen.h"
 #include "WideText.h"
 
 #include <cstring>
@@ -21,14 +22,6 @@ int CharsetFromName(const std::string& name)
     for (const Charset& charset : kCharsets)
         if (name == charset.name) return charset.value;
     throw EReadError("Invalid property value");
-}
-
-int ScreenPixelsPerInch()
-{
-    HDC screen = GetDC(nullptr);
-    const int ppi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    return ppi;
 }
 
 }  // namespace

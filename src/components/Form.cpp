@@ -7,6 +7,7 @@
 #include "Exceptions.h"
 #include "Label.h"
 #include "ProgressBar.h"
+#include "Screen.h"
 #include "Timer.h"
 #include "WebBrowser.h"
 #include "WideText.h"
@@ -51,14 +52,6 @@ std::string ReadFormResource(const std::string& className)
     const void* data = loaded != nullptr ? LockResource(loaded) : nullptr;
     if (data == nullptr) throw EResNotFound("Resource " + className + " not found");
     return std::string(static_cast<const char*>(data), SizeofResource(module, resource));
-}
-
-int ScreenPixelsPerInch()
-{
-    HDC screen = GetDC(nullptr);
-    const int ppi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    return ppi;
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "Exceptions.h"
 #include "OleError.h"
 #include "Scaling.h"
+#include "Screen.h"
 
 #include <exdispid.h>
 #include <ocidl.h>
@@ -15,14 +16,6 @@ namespace {
 
 const CLSID kWebBrowserClsid = {0x8856F961, 0x340A, 0x11D0, {0xA9, 0x6B, 0x00, 0xC0, 0x4F, 0xD7, 0x05, 0xA2}};
 constexpr int kHimetricPerInch = 2540;
-
-int ScreenPixelsPerInch(int index)
-{
-    HDC screen = GetDC(nullptr);
-    const int ppi = GetDeviceCaps(screen, index);
-    ReleaseDC(nullptr, screen);
-    return ppi;
-}
 
 }  // namespace
 
