@@ -26,49 +26,49 @@ int CharsetFromName(const std::string& name)
 
 }  // namespace
 
-TFont::TFont() : spec_(DefaultWindowFont(ScreenPixelsPerInch())) {}
+TFont::TFont() : attributes_(DefaultWindowFont(ScreenPixelsPerInch())) {}
 
-void TFont::SetSpec(const FontSpec& spec)
+void TFont::SetAttributes(const FontAttributes& attributes)
 {
-    if (spec == spec_) return;
-    spec_ = spec;
+    if (attributes == attributes_) return;
+    attributes_ = attributes;
     handle_.Reset();
 }
 
 void TFont::SetHeight(int height)
 {
-    FontSpec spec = spec_;
-    spec.height = height;
-    SetSpec(spec);
+    FontAttributes attributes = attributes_;
+    attributes.height = height;
+    SetAttributes(attributes);
 }
 
 bool TFont::SetProperty(const FormProperty& property)
 {
-    FontSpec spec = spec_;
+    FontAttributes attributes = attributes_;
     if (property.name == "Font.Charset") {
-        spec.charset = CharsetFromName(property.value.AsIdentifier());
+        attributes.charset = CharsetFromName(property.value.AsIdentifier());
     } else if (property.name == "Font.Color") {
         const auto color = ColorFromName(property.value.AsIdentifier());
         if (!color) throw EReadError("Invalid property value");
-        spec.color = *color;
+        attributes.color = *color;
     } else if (property.name == "Font.Height") {
-        spec.height = property.value.AsInteger();
+        attributes.height = property.value.AsInteger();
     } else if (property.name == "Font.Name") {
-        spec.name = property.value.AsString();
+        attributes.name = property.value.AsString();
     } else if (property.name == "Font.Style") {
         if (property.value.kind != FormValue::Kind::Set) throw EReadError("Invalid property value");
-        spec.bold = spec.italic = spec.underline = spec.strikeOut = false;
+        attributes.bold = attributes.italic = attributes.underline = attributes.strikeOut = false;
         for (const std::string& style : property.value.set) {
-            if (style == "fsBold") spec.bold = true;
-            else if (style == "fsItalic") spec.italic = true;
-            else if (style == "fsUnderline") spec.underline = true;
-            else if (style == "fsStrikeOut") spec.strikeOut = true;
+            if (style == "fsBold") attributes.bold = true;
+            else if (style == "fsItalic") attributes.italic = true;
+            else if (style == "fsUnderline") attributes.underline = true;
+            else if (style == "fsStrikeOut") attributes.strikeOut = true;
             else throw EReadError("Invalid property value");
         }
     } else {
         return false;
     }
-    SetSpec(spec);
+    SetAttributes(attributes);
     return true;
 }
 
@@ -76,17 +76,17 @@ HFONT TFont::Handle() const
 {
     if (handle_.Get() == nullptr) {
         LOGFONTW font{};
-        font.lfHeight = spec_.height;
-        font.lfWeight = spec_.bold ? FW_BOLD : FW_NORMAL;
-        font.lfItalic = spec_.italic;
-        font.lfUnderline = spec_.underline;
-        font.lfStrikeOut = spec_.strikeOut;
-        font.lfCharSet = static_cast<BYTE>(spec_.charset);
+        font.lfHeight = attributes_.height;
+        font.lfWeight = attributes_.bold ? FW_BOLD : FW_NORMAL;
+        font.lfItalic = attributes_.italic;
+        font.lfUnderline = attributes_.underline;
+        font.lfStrikeOut = attributes_.strikeOut;
+        font.lfCharSet = static_cast<BYTE>(attributes_.charset);
         font.lfOutPrecision = OUT_DEFAULT_PRECIS;
         font.lfClipPrecision = CLIP_DEFAULT_PRECIS;
         font.lfQuality = DEFAULT_QUALITY;
         font.lfPitchAndFamily = DEFAULT_PITCH;
-        const std::wstring face = Widen(spec_.name);
+        const std::wstring face = Widen(attributes_.name);
         wcsncpy(font.lfFaceName, face.c_str(), LF_FACESIZE - 1);
         handle_.Reset(CreateFontIndirectW(&font));
         if (handle_.Get() == nullptr) handle_.Reset(GetStockObject(DEFAULT_GUI_FONT));

@@ -13,11 +13,11 @@ class TFont {
 public:
     TFont();
 
-    const FontSpec& Spec() const { return spec_; }
-    void SetSpec(const FontSpec& spec);
-    int Height() const { return spec_.height; }
+    const FontAttributes& Attributes() const { return attributes_; }
+    void SetAttributes(const FontAttributes& attributes);
+    int Height() const { return attributes_.height; }
     void SetHeight(int height);
-    Color TextColor() const { return spec_.color; }
+    Color TextColor() const { return attributes_.color; }
 
     // Font.Charset, Font.Color, Font.Height, Font.Name, Font.Style; false
     // for any other property name.
@@ -26,7 +26,7 @@ public:
     HFONT Handle() const;
 
 private:
-    FontSpec spec_;
+    FontAttributes attributes_;
     mutable GdiObject handle_;
 };
 

@@ -135,8 +135,8 @@ void TForm::ScaleToScreen()
 {
     if (pixelsPerInch_ == 0 || textHeight_ <= 0) return;
     const int screenPpi = ScreenPixelsPerInch();
-    const FontSpec loaded = OwnFont().Spec();
-    OwnFont().SetSpec(AdaptWindowFont(loaded, loaded.height, pixelsPerInch_, screenPpi));
+    const FontAttributes loaded = OwnFont().Attributes();
+    OwnFont().SetAttributes(AdaptWindowFont(loaded, loaded.height, pixelsPerInch_, screenPpi));
     pixelsPerInch_ = screenPpi;
 
     HDC dc = GetDC(nullptr);

@@ -44,14 +44,14 @@ Bounds ScaleBounds(const Bounds& bounds, int m, int d, bool keepHeight) {
 }
 
 int ScaleFontHeight(int height, int m, int d, int screenPpi) {
-    // Through whole points, as a font is specified, not through pixels.
+    // Through whole points, the unit a font size is chosen in, not through pixels.
     const int size = -MulDivRounded(height, kPointsPerInch, screenPpi);
     const int newSize = MulDivRounded(size, m, d);
     return -MulDivRounded(newSize, screenPpi, kPointsPerInch);
 }
 
-FontSpec DefaultWindowFont(int screenPpi) {
-    FontSpec font;
+FontAttributes DefaultWindowFont(int screenPpi) {
+    FontAttributes font;
     font.name = "MS Sans Serif";
     font.height = -MulDivRounded(kDefaultFontPoints, screenPpi, kPointsPerInch);
     font.color = clWindowText;
@@ -59,13 +59,13 @@ FontSpec DefaultWindowFont(int screenPpi) {
     return font;
 }
 
-FontSpec AdaptWindowFont(const FontSpec& loaded, int designHeight, int designPpi, int screenPpi) {
+FontAttributes AdaptWindowFont(const FontAttributes& loaded, int designHeight, int designPpi, int screenPpi) {
     // At 101 to 103 ppi the default font is already -11 pixels, so a
     // definition that repeats it is left alone rather than rescaled to -12.
     if (screenPpi == designPpi || loaded == DefaultWindowFont(screenPpi)) {
         return loaded;
     }
-    FontSpec adapted = loaded;
+    FontAttributes adapted = loaded;
     adapted.height = MulDivRounded(designHeight, screenPpi, designPpi);
     return adapted;
 }

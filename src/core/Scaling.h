@@ -26,24 +26,24 @@ Bounds ScaleBounds(const Bounds& bounds, int m, int d, bool keepHeight);
 // A label's own font is scaled through its point size at the screen's ppi.
 int ScaleFontHeight(int height, int m, int d, int screenPpi);
 
-struct FontSpec {
+struct FontAttributes {
     std::string name;
     int height = 0;  // negative: character height in pixels
     bool bold = false, italic = false, underline = false, strikeOut = false;
     std::uint32_t color = 0;  // COLORREF-like, or a system colour marker
     int charset = 1;
-    bool operator==(const FontSpec&) const = default;
+    bool operator==(const FontAttributes&) const = default;
 };
 
 // The font a window has before its definition is read: "MS Sans Serif",
 // 8 points at the screen's ppi, no style, window-text colour, DEFAULT_CHARSET.
-FontSpec DefaultWindowFont(int screenPpi);
+FontAttributes DefaultWindowFont(int screenPpi);
 
 // The window font after reading the definition: rescaled to
 // MulDiv(designHeight, screenPpi, designPpi) only when the screen differs
 // from the design ppi and the definition changed anything from the default
 // font; otherwise returned unchanged.
-FontSpec AdaptWindowFont(const FontSpec& loaded, int designHeight, int designPpi, int screenPpi);
+FontAttributes AdaptWindowFont(const FontAttributes& loaded, int designHeight, int designPpi, int screenPpi);
 
 // HIMETRIC (0.01 mm) to pixels at ppi, rounded.
 int HimetricToPixels(int himetric, int ppi);

@@ -107,8 +107,8 @@ TEST(Scaling, LabelFontsGoThroughWholePoints) {
     }
 }
 
-FontSpec DefinitionWindowFont() {
-    FontSpec font;
+FontAttributes DefinitionWindowFont() {
+    FontAttributes font;
     font.name = "MS Sans Serif";
     font.height = -11;
     font.color = clWindowText;
@@ -123,18 +123,18 @@ TEST(Scaling, WindowFontAdaptsOnlyWhenItDiffersFromTheDefault) {
     };
     const Case cases[] = {{96, -11}, {101, -11}, {102, -11}, {103, -11}, {104, -12}, {120, -14}, {144, -17}};
     for (const auto& [ppi, expectedHeight] : cases) {
-        const FontSpec adapted = AdaptWindowFont(DefinitionWindowFont(), -11, 96, ppi);
+        const FontAttributes adapted = AdaptWindowFont(DefinitionWindowFont(), -11, 96, ppi);
         EXPECT_EQ(adapted.height, expectedHeight) << "window font height at " << ppi << " ppi";
         EXPECT_EQ(adapted.name, "MS Sans Serif") << "face at " << ppi << " ppi";
     }
 
-    FontSpec otherFace = DefinitionWindowFont();
+    FontAttributes otherFace = DefinitionWindowFont();
     otherFace.name = "Tahoma";
     EXPECT_EQ(AdaptWindowFont(otherFace, -11, 96, 102).height, -12) << "another face at 102 ppi";
-    FontSpec bold = DefinitionWindowFont();
+    FontAttributes bold = DefinitionWindowFont();
     bold.bold = true;
     EXPECT_EQ(AdaptWindowFont(bold, -11, 96, 102).height, -12) << "bold at 102 ppi";
-    FontSpec otherCharset = DefinitionWindowFont();
+    FontAttributes otherCharset = DefinitionWindowFont();
     otherCharset.charset = 204;
     EXPECT_EQ(AdaptWindowFont(otherCharset, -11, 96, 96).height, -11) << "design ppi never rescales";
 }
@@ -146,7 +146,7 @@ TEST(Scaling, DefaultWindowFontIsEightPoints) {
     };
     const Case cases[] = {{96, -11}, {101, -11}, {103, -11}, {104, -12}, {120, -13}, {144, -16}};
     for (const auto& [ppi, height] : cases) {
-        FontSpec expected = DefinitionWindowFont();
+        FontAttributes expected = DefinitionWindowFont();
         expected.height = height;
         EXPECT_EQ(DefaultWindowFont(ppi), expected) << "default font at " << ppi << " ppi";
     }
