@@ -11,6 +11,7 @@
 #include "Timer.h"
 #include "WebBrowser.h"
 #include "WideText.h"
+#include "WindowClass.h"
 #include "XPManifest.h"
 
 #include <windowsx.h>
@@ -155,18 +156,15 @@ void TForm::CreateHandle(HWND owner)
     if (HandleAllocated()) return;
     HINSTANCE instance = GetModuleHandleW(nullptr);
     const std::wstring className = Widen(className_);
-    WNDCLASSW existing{};
-    if (!GetClassInfoW(instance, className.c_str(), &existing)) {
-        WNDCLASSW windowClass{};
-        windowClass.style = CS_DBLCLKS;
-        windowClass.lpfnWndProc = &WindowProc;
-        windowClass.hInstance = instance;
-        windowClass.hIcon = LoadIconW(instance, kMainIconName);
-        if (windowClass.hIcon == nullptr) windowClass.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
-        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-        windowClass.lpszClassName = className.c_str();
-        if (RegisterClassW(&windowClass) == 0) throw EOutOfResources("Error creating window class");
-    }
+    WNDCLASSW windowClass{};
+    windowClass.style = CS_DBLCLKS;
+    windowClass.lpfnWndProc = &WindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconW(instance, kMainIconName);
+    if (windowClass.hIcon == nullptr) windowClass.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    windowClass.lpszClassName = className.c_str();
+    EnsureWindowClass(windowClass);
     const Bounds& outer = BoundsRect();
     HWND window = CreateWindowExW(0, className.c_str(), Widen(caption_).c_str(),
                                   WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, outer.left, outer.top, outer.width,

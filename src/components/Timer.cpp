@@ -2,6 +2,7 @@
 
 #include "ErrorDisplay.h"
 #include "Exceptions.h"
+#include "WindowClass.h"
 
 namespace {
 
@@ -10,13 +11,11 @@ constexpr UINT_PTR kTimerId = 1;
 
 void RegisterUtilWindowClass(HINSTANCE instance, WNDPROC procedure)
 {
-    WNDCLASSW existing{};
-    if (GetClassInfoW(instance, kUtilWindowClass, &existing)) return;
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = procedure;
     windowClass.hInstance = instance;
     windowClass.lpszClassName = kUtilWindowClass;
-    if (RegisterClassW(&windowClass) == 0) throw EOutOfResources("Error creating window class");
+    EnsureWindowClass(windowClass);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "ErrorDisplay.h"
 #include "Exceptions.h"
 #include "Form.h"
+#include "WindowClass.h"
 
 #include <windowsx.h>
 
@@ -87,15 +88,12 @@ void TWebBrowser::CreateHandle(HWND parent)
     if (HandleAllocated()) return;
     EnsureLoaded();
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    WNDCLASSW existing{};
-    if (!GetClassInfoW(instance, kHostWindowClass, &existing)) {
-        WNDCLASSW windowClass{};
-        windowClass.lpfnWndProc = &WindowProc;
-        windowClass.hInstance = instance;
-        windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        windowClass.lpszClassName = kHostWindowClass;
-        if (RegisterClassW(&windowClass) == 0) throw EOutOfResources("Error creating window class");
-    }
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = &WindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = kHostWindowClass;
+    EnsureWindowClass(windowClass);
     const RECT place = ClientRect();
     AttachWindow(CreateWindowExW(0, kHostWindowClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_TABSTOP,
                                  place.left, place.top, place.right - place.left, place.bottom - place.top, parent,
