@@ -1,8 +1,6 @@
 // Texts of the error display and of the two last-resort error boxes.
 #include "MessageText.h"
 
-#include <cstdarg>
-#include <cstdio>
 
 namespace {
 
@@ -12,6 +10,14 @@ constexpr std::size_t kFallbackTextLimit = 1023;
 
 bool IsUtf8Continuation(char c) {
     return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+// Eight upper-case hexadecimal digits, as the boxes show addresses and codes.
+std::string Hex8(std::uint32_t value) {
+    constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string text(8, '0');
+    for (std::size_t i = text.size(); i-- > 0; value >>= 4) text[i] = kDigits[value & 0xF];
+    return text;
 }
 
 bool IsOleTrimmed(char c) {
@@ -38,7 +44,9 @@ std::string FallbackErrorText(std::string_view className, std::string_view modul
     text.append(className);
     text.append(" in module ");
     text.append(moduleName);
-    text.append(FormatText(" at %08X.\r\n", static_cast<unsigned>(relativeAddress)));
+    text.append(" at ");
+    text.append(Hex8(relativeAddress));
+    text.append(".\r\n");
     text.append(message);
     if (!message.empty() && message.back() != '.') {
         text.push_back('.');
@@ -53,7 +61,9 @@ std::string FallbackErrorText(std::string_view className, std::string_view modul
 }
 
 std::string RuntimeErrorText(int errorNumber, std::uint32_t address) {
-    return FormatText("Runtime error %3d at %08X", errorNumber, static_cast<unsigned>(address));
+    std::string number = std::to_string(errorNumber);
+    if (number.size() < 3) number.insert(0, 3 - number.size(), ' ');
+    return "Runtime error " + number + " at " + Hex8(address);
 }
 
 std::string TrimOleMessage(std::string_view text) {
@@ -70,22 +80,5 @@ std::string OleErrorMessage(std::string_view description, std::string_view syste
     if (std::string trimmed = TrimOleMessage(systemText); !trimmed.empty()) {
         return trimmed;
     }
-    return FormatText("OLE error %08X", static_cast<unsigned>(errorCode));
-}
-
-std::string FormatText(const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    va_list measure;
-    va_copy(measure, args);
-    const int length = std::vsnprintf(nullptr, 0, format, measure);
-    va_end(measure);
-    std::string text;
-    if (length > 0) {
-        text.resize(static_cast<std::size_t>(length) + 1);
-        std::vsnprintf(text.data(), text.size(), format, args);
-        text.resize(static_cast<std::size_t>(length));
-    }
-    va_end(args);
-    return text;
+    return "OLE error " + Hex8(static_cast<std::uint32_t>(errorCode));
 }

@@ -33,5 +33,3 @@ std::string TrimOleMessage(std::string_view text);
 std::string OleErrorMessage(std::string_view description, std::string_view systemText,
                             std::int32_t errorCode);
 
-// printf-style formatting into a std::string, for the fixed message templates.
-std::string FormatText(const char* format, ...) __attribute__((format(printf, 1, 2)));

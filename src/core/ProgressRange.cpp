@@ -2,7 +2,8 @@
 #include "ProgressRange.h"
 
 #include "Exceptions.h"
-#include "MessageText.h"
+
+#include <string>
 
 namespace {
 
@@ -14,7 +15,8 @@ bool InNarrowRange(std::int32_t value) {
 }
 
 [[noreturn]] void RaiseNarrowRange() {
-    throw EInvalidOperation(FormatText("Value must be between %d and %d", kNarrowMin, kNarrowMax));
+    throw EInvalidOperation("Value must be between " + std::to_string(kNarrowMin) + " and " +
+                            std::to_string(kNarrowMax));
 }
 
 }  // namespace

@@ -91,6 +91,8 @@ TEST(MessageText, RuntimeErrorText) {
     EXPECT_EQ(RuntimeErrorText(217, 0x0040A1B2), "Runtime error 217 at 0040A1B2");
     EXPECT_EQ(RuntimeErrorText(5, 0), "Runtime error   5 at 00000000");
     EXPECT_EQ(RuntimeErrorText(42, 0xDEADBEEF), "Runtime error  42 at DEADBEEF");
+    EXPECT_EQ(RuntimeErrorText(1000, 0xFFFFFFFF), "Runtime error 1000 at FFFFFFFF") << "wider numbers are not cut";
+    EXPECT_EQ(RuntimeErrorText(-5, 0x0000000A), "Runtime error  -5 at 0000000A");
 }
 
 TEST(MessageText, OleErrorMessage) {
@@ -115,12 +117,6 @@ TEST(MessageText, OleErrorMessage) {
             << "description \"" << description << "\", system text \"" << systemText << "\"";
     }
     EXPECT_EQ(TrimOleMessage("a.b. \x7f"), "a.b") << "only the trailing run is trimmed";
-}
-
-TEST(MessageText, FormatTextHandlesLongResults) {
-    const std::string filler(5000, 'z');
-    EXPECT_EQ(FormatText("<%s|%d>", filler.c_str(), -7), "<" + filler + "|-7>");
-    EXPECT_EQ(FormatText("%s", ""), "");
 }
 
 }  // namespace
