@@ -3,13 +3,12 @@
 #include "Application.h"
 #include "Exceptions.h"
 #include "MessageText.h"
+#include "TypeName.h"
 #include "WideText.h"
 
 #include <windows.h>
 
 #include <cxxabi.h>
-#include <cstdlib>
-#include <memory>
 #include <typeinfo>
 
 namespace {
@@ -51,14 +50,6 @@ CodeLocation LocateCode(const void* address)
     return {FileNameOnly(ModulePath(nullptr)), 0};
 }
 
-std::string Demangled(const std::type_info& type)
-{
-    int status = 0;
-    std::unique_ptr<char, decltype(&std::free)> name(abi::__cxa_demangle(type.name(), nullptr, nullptr, &status),
-                                                     &std::free);
-    return status == 0 && name ? std::string(name.get()) : std::string(type.name());
-}
-
 struct FailureFacts {
     std::string className;
     std::string message;
@@ -72,10 +63,10 @@ FailureFacts DescribeFailure(std::exception_ptr error)
     } catch (const Exception& e) {
         return {e.ClassName(), e.Message(), e.Address()};
     } catch (const std::exception& e) {
-        return {Demangled(typeid(e)), {}, nullptr};
+        return {ReadableTypeName(typeid(e).name()), {}, nullptr};
     } catch (...) {
         const std::type_info* type = abi::__cxa_current_exception_type();
-        return {type != nullptr ? Demangled(*type) : std::string("unknown"), {}, nullptr};
+        return {type != nullptr ? ReadableTypeName(type->name()) : std::string("unknown"), {}, nullptr};
     }
 }
 
