@@ -9,6 +9,7 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include <cxxabi.h>
 #include <exception>
 #include <memory>
 
@@ -53,6 +54,17 @@ const void* FailureAddress(std::exception_ptr error)
 }
 
 }  // namespace
+
+// The C++ runtime's default terminate handler, which wWinMain replaces first
+// thing; until then (static initialisers) it is this one. The runtime's own
+// prints the failure's type to the standard error stream, which a windowed
+// program does not have, and takes the runtime's whole demangler (some 46 KB,
+// a seventh of the program) into the static link to do so. Defined here, the
+// library's is never linked.
+void __gnu_cxx::__verbose_terminate_handler()
+{
+    OnTerminate();
+}
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 {

@@ -1,9 +1,10 @@
 #!/usr/bin/python3
 """Static checks of a built QuellmarkBrenvik.exe: PE header, resource table,
-manifest, version information, icon, hand cursor, form definition and
-imports. One group per run; every failed check is named on its own line."""
+manifest, version information, icon, hand cursor, form definition,
+imports and size. One group per run; every failed check is named on its own line."""
 
 import argparse
+import os
 import struct
 import sys
 
@@ -245,9 +246,22 @@ def CheckHardening(check, pe, args):
     check.Equal(pe.FILE_HEADER.TimeDateStamp, 0, "link timestamp (none, for reproducible builds)")
 
 
+# The shipped 32-bit program's size budget, in bytes.
+kSizeBudget = {"i386": 320 * 1024}
+
+
+def CheckSize(check, pe, args):
+    size = os.path.getsize(args.exe)
+    print(f"size: {size} bytes ({size / 1024:.1f} KiB)")
+    check.Equal((pe.FILE_HEADER.PointerToSymbolTable, pe.FILE_HEADER.NumberOfSymbols), (0, 0),
+                "symbol table (none: the exe ships stripped)")
+    if args.machine in kSizeBudget:
+        check.That(size <= kSizeBudget[args.machine], f"{size} bytes within {kSizeBudget[args.machine]}")
+
+
 kGroups = {"header": CheckHeader, "hardening": CheckHardening, "inventory": CheckInventory, "manifest": CheckManifest,
            "version": CheckVersion, "icon": CheckIcon, "cursor": CheckCursor, "form": CheckForm,
-           "imports": CheckImports}
+           "imports": CheckImports, "size": CheckSize}
 
 
 def main():
