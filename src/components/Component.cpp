@@ -35,7 +35,7 @@ TProgressChangeEvent TComponent::FindProgressMethod(const std::string&) const
 TNotifyEvent TComponent::ResolveNotifyEvent(const FormProperty& property) const
 {
     TNotifyEvent method = owner_ != nullptr ? owner_->FindNotifyMethod(property.value.AsIdentifier()) : TNotifyEvent{};
-    if (!method) throw EReadError("Invalid property value");
+    if (!method) InvalidPropertyValue();
     return method;
 }
 
@@ -43,6 +43,6 @@ TProgressChangeEvent TComponent::ResolveProgressEvent(const FormProperty& proper
 {
     TProgressChangeEvent method =
         owner_ != nullptr ? owner_->FindProgressMethod(property.value.AsIdentifier()) : TProgressChangeEvent{};
-    if (!method) throw EReadError("Invalid property value");
+    if (!method) InvalidPropertyValue();
     return method;
 }

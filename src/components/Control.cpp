@@ -47,12 +47,12 @@ void TControl::SetProperty(const FormProperty& property)
         const std::string& align = property.value.AsIdentifier();
         if (align == "alNone") align_ = TAlign::alNone;
         else if (align == "alBottom") align_ = TAlign::alBottom;
-        else throw EReadError("Invalid property value");
+        else InvalidPropertyValue();
     } else if (name == "Cursor") {
         const std::string& cursor = property.value.AsIdentifier();
         if (cursor == "crDefault") cursor_ = TCursor::crDefault;
         else if (cursor == "crHandPoint") cursor_ = TCursor::crHandPoint;
-        else throw EReadError("Invalid property value");
+        else InvalidPropertyValue();
     } else if (font_.SetProperty(property)) {
         // Setting any part of an own font means the control no longer follows its parent's.
         parentFont_ = false;

@@ -1,6 +1,5 @@
 #include "Font.h"
 
-#include "Exceptions.h"
 #include "Screen.h"
 #include "WideText.h"
 
@@ -21,7 +20,7 @@ int CharsetFromName(const std::string& name)
     };
     for (const Charset& charset : kCharsets)
         if (name == charset.name) return charset.value;
-    throw EReadError("Invalid property value");
+    InvalidPropertyValue();
 }
 
 }  // namespace
@@ -49,21 +48,21 @@ bool TFont::SetProperty(const FormProperty& property)
         attributes.charset = CharsetFromName(property.value.AsIdentifier());
     } else if (property.name == "Font.Color") {
         const auto color = ColorFromName(property.value.AsIdentifier());
-        if (!color) throw EReadError("Invalid property value");
+        if (!color) InvalidPropertyValue();
         attributes.color = *color;
     } else if (property.name == "Font.Height") {
         attributes.height = property.value.AsInteger();
     } else if (property.name == "Font.Name") {
         attributes.name = property.value.AsString();
     } else if (property.name == "Font.Style") {
-        if (property.value.kind != FormValue::Kind::Set) throw EReadError("Invalid property value");
+        const std::vector<std::string>& styles = property.value.AsSet();
         attributes.bold = attributes.italic = attributes.underline = attributes.strikeOut = false;
-        for (const std::string& style : property.value.set) {
+        for (const std::string& style : styles) {
             if (style == "fsBold") attributes.bold = true;
             else if (style == "fsItalic") attributes.italic = true;
             else if (style == "fsUnderline") attributes.underline = true;
             else if (style == "fsStrikeOut") attributes.strikeOut = true;
-            else throw EReadError("Invalid property value");
+            else InvalidPropertyValue();
         }
     } else {
         return false;

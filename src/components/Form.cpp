@@ -113,13 +113,13 @@ void TForm::SetProperty(const FormProperty& property)
         if (HandleAllocated()) SetWindowTextW(Handle(), Widen(caption_).c_str());
     } else if (name == "Color") {
         const auto color = ColorFromName(property.value.AsIdentifier());
-        if (!color) throw EReadError("Invalid property value");
+        if (!color) InvalidPropertyValue();
         color_ = *color;
     } else if (name == "OldCreateOrder") {
         property.value.AsBoolean();
     } else if (name == "OnCreate") {
         onCreate_ = FindNotifyMethod(property.value.AsIdentifier());
-        if (!onCreate_) throw EReadError("Invalid property value");
+        if (!onCreate_) InvalidPropertyValue();
     } else if (name == "PixelsPerInch") {
         pixelsPerInch_ = property.value.AsInteger();
     } else if (name == "TextHeight") {

@@ -51,7 +51,7 @@ void TTimer::SetProperty(const FormProperty& property)
     if (property.name == "Interval") {
         if (property.value.kind != FormValue::Kind::Integer || property.value.integer < 0 ||
             property.value.integer > 0xFFFFFFFFll)
-            throw EReadError("Invalid property value");
+            InvalidPropertyValue();
         SetInterval(static_cast<std::uint32_t>(property.value.integer));
     } else if (property.name == "Enabled") {
         SetEnabled(property.value.AsBoolean());

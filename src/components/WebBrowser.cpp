@@ -1,7 +1,6 @@
 #include "WebBrowser.h"
 
 #include "ErrorDisplay.h"
-#include "Exceptions.h"
 #include "Form.h"
 #include "WindowClass.h"
 
@@ -33,8 +32,7 @@ void TWebBrowser::SetProperty(const FormProperty& property)
     if (property.name == "OnProgressChange") {
         onProgressChange_ = ResolveProgressEvent(property);
     } else if (property.name == "ControlData") {
-        if (property.value.kind != FormValue::Kind::Bytes) throw EReadError("Invalid property value");
-        controlData_ = property.value.bytes;
+        controlData_ = property.value.AsBytes();
     } else {
         TWinControl::SetProperty(property);
     }

@@ -19,10 +19,6 @@ constexpr std::string_view kComponentKeyword = "component";
     throw EReadError(std::move(message));
 }
 
-[[noreturn]] void InvalidValue() {
-    throw EReadError("Invalid property value");
-}
-
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsIdentifierStart(char c) {
@@ -333,25 +329,39 @@ private:
 std::int32_t FormValue::AsInteger() const {
     if (kind != Kind::Integer || integer < std::numeric_limits<std::int32_t>::min() ||
         integer > std::numeric_limits<std::int32_t>::max()) {
-        InvalidValue();
+        InvalidPropertyValue();
     }
     return static_cast<std::int32_t>(integer);
 }
 
 const std::string& FormValue::AsString() const {
-    if (kind != Kind::String) InvalidValue();
+    if (kind != Kind::String) InvalidPropertyValue();
     return text;
 }
 
 const std::string& FormValue::AsIdentifier() const {
-    if (kind != Kind::Identifier) InvalidValue();
+    if (kind != Kind::Identifier) InvalidPropertyValue();
     return text;
 }
 
 bool FormValue::AsBoolean() const {
     if (kind == Kind::Identifier && text == "True") return true;
     if (kind == Kind::Identifier && text == "False") return false;
-    InvalidValue();
+    InvalidPropertyValue();
+}
+
+const std::vector<std::string>& FormValue::AsSet() const {
+    if (kind != Kind::Set) InvalidPropertyValue();
+    return set;
+}
+
+const std::vector<std::uint8_t>& FormValue::AsBytes() const {
+    if (kind != Kind::Bytes) InvalidPropertyValue();
+    return bytes;
+}
+
+void InvalidPropertyValue() {
+    throw EReadError("Invalid property value");
 }
 
 FormDefinition ParseFormDefinition(std::string_view text) {

@@ -30,7 +30,13 @@ struct FormValue {
     const std::string& AsString() const;
     const std::string& AsIdentifier() const;
     bool AsBoolean() const;  // the identifiers True and False
+    const std::vector<std::string>& AsSet() const;
+    const std::vector<std::uint8_t>& AsBytes() const;
 };
+
+// Raises EReadError "Invalid property value", for a value that the property
+// does not take.
+[[noreturn]] void InvalidPropertyValue();
 
 struct FormProperty {
     std::string name;  // may be dotted: "Font.Height"

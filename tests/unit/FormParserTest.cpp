@@ -49,10 +49,10 @@ TEST(FormParser, AcceptedSyntax) {
     EXPECT_EQ(p[4].value.AsString(), "") << "empty string";
     EXPECT_EQ(p[5].value.kind, FormValue::Kind::Set) << "empty set";
     EXPECT_TRUE(p[5].value.set.empty()) << "empty set";
-    EXPECT_EQ(p[6].value.set, (std::vector<std::string>{"fsBold", "fsItalic", "fsUnderline"})) << "set";
+    EXPECT_EQ(p[6].value.AsSet(), (std::vector<std::string>{"fsBold", "fsItalic", "fsUnderline"})) << "set";
     EXPECT_EQ(p[7].value.kind, FormValue::Kind::Bytes) << "empty bytes";
     EXPECT_TRUE(p[7].value.bytes.empty()) << "empty bytes";
-    EXPECT_EQ(p[8].value.bytes, (std::vector<std::uint8_t>{0x01, 0x02, 0xA0, 0xFF})) << "bytes over lines";
+    EXPECT_EQ(p[8].value.AsBytes(), (std::vector<std::uint8_t>{0x01, 0x02, 0xA0, 0xFF})) << "bytes over lines";
     ASSERT_EQ(form.components.size(), 1u);
     EXPECT_EQ(form.components[0].name, "Other");
     EXPECT_EQ(form.components[0].className, "TOther");
@@ -71,6 +71,8 @@ TEST(FormParser, ValueKindsAreChecked) {
     EXPECT_THROW(p[1].value.AsInteger(), EReadError) << "string as integer";
     EXPECT_THROW(p[1].value.AsIdentifier(), EReadError) << "string as identifier";
     EXPECT_THROW(p[2].value.AsBoolean(), EReadError) << "other identifier as boolean";
+    EXPECT_THROW(p[0].value.AsSet(), EReadError) << "integer as set";
+    EXPECT_THROW(p[1].value.AsBytes(), EReadError) << "string as bytes";
     EXPECT_EQ(p[2].value.AsIdentifier(), "Five");
     EXPECT_FALSE(p[3].value.AsBoolean()) << "False";
     try {
