@@ -51,13 +51,12 @@ void TEdit::FontChanged()
 
 void TEdit::AdjustHeight()
 {
-    HDC dc = GetDC(nullptr);
     TEXTMETRICW metrics{};
     {
-        SelectedObject font(dc, Font().Handle());
-        GetTextMetricsW(dc, &metrics);
+        ScreenDC dc;
+        SelectedObject font(dc.Get(), Font().Handle());
+        GetTextMetricsW(dc.Get(), &metrics);
     }
-    ReleaseDC(nullptr, dc);
     SetBounds(Bounds{Left(), Top(), Width(),
                      metrics.tmHeight + kBorderHeightsInEdit * GetSystemMetrics(SM_CYBORDER)});
 }

@@ -140,13 +140,12 @@ void TForm::ScaleToScreen()
     OwnFont().SetAttributes(AdaptWindowFont(loaded, loaded.height, pixelsPerInch_, screenPpi));
     pixelsPerInch_ = screenPpi;
 
-    HDC dc = GetDC(nullptr);
     SIZE zero{};
     {
-        SelectedObject font(dc, Font().Handle());
-        GetTextExtentPoint32W(dc, L"0", 1, &zero);
+        ScreenDC dc;
+        SelectedObject font(dc.Get(), Font().Handle());
+        GetTextExtentPoint32W(dc.Get(), L"0", 1, &zero);
     }
-    ReleaseDC(nullptr, dc);
     if (zero.cy == textHeight_) return;
     for (TControl* control : controls_) control->ScaleBy(zero.cy, textHeight_, screenPpi);
 }

@@ -43,14 +43,13 @@ UINT TLabel::TextFormat() const
 void TLabel::AdjustSize()
 {
     if (loading_ || !autoSize_) return;
-    HDC dc = GetDC(nullptr);
     RECT extent{0, 0, 0, 0};
     {
-        SelectedObject font(dc, Font().Handle());
+        ScreenDC dc;
+        SelectedObject font(dc.Get(), Font().Handle());
         const std::wstring text = Widen(caption_);
-        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &extent, TextFormat() | DT_CALCRECT);
+        DrawTextW(dc.Get(), text.c_str(), static_cast<int>(text.size()), &extent, TextFormat() | DT_CALCRECT);
     }
-    ReleaseDC(nullptr, dc);
     Invalidate();
     SetBounds(Bounds{Left(), Top(), extent.right - extent.left, extent.bottom - extent.top});
     Invalidate();

@@ -54,6 +54,20 @@ private:
     HGDIOBJ object_ = nullptr;
 };
 
+// The screen's device context, released when the owner goes.
+class ScreenDC {
+public:
+    ScreenDC() : dc_(GetDC(nullptr)) {}
+    ~ScreenDC() { ReleaseDC(nullptr, dc_); }
+    ScreenDC(const ScreenDC&) = delete;
+    ScreenDC& operator=(const ScreenDC&) = delete;
+
+    HDC Get() const { return dc_; }
+
+private:
+    HDC dc_;
+};
+
 // Selects an object into a device context for the lifetime of the owner.
 class SelectedObject {
 public:
