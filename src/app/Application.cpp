@@ -50,14 +50,16 @@ void SetApplication(TApplication* instance)
 }
 
 TApplication::TApplication(HINSTANCE instance, int startupShowCommand)
-    : TComponent(nullptr), instance_(instance), startupShowCommand_(startupShowCommand)
+    : TComponent(nullptr), instance_(instance), icon_(LoadIconW(instance, kMainIconName)),
+      startupShowCommand_(startupShowCommand)
 {
-    HICON icon = LoadIconW(instance, kMainIconName);
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = &WindowProc;
     windowClass.hInstance = instance;
-    windowClass.hIcon = icon;
+    windowClass.hIcon = icon_;
     windowClass.lpszClassName = kApplicationClass;
+    // Registered once per process, so a class of this name that is already
+    // there is not ours: refused as any failed registration.
     if (RegisterClassW(&windowClass) == 0) throw EOutOfResources("Error creating window class");
 
     const int centreX = GetSystemMetrics(SM_CXSCREEN) / 2;
@@ -65,7 +67,7 @@ TApplication::TApplication(HINSTANCE instance, int startupShowCommand)
     window_.Reset(CreateWindowExW(0, kApplicationClass, L"", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
                                   centreX, centreY, 0, 0, nullptr, nullptr, instance, this));
     if (!window_) throw EOutOfResources("Error creating window");
-    if (icon != nullptr) SendMessageW(window_.Get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    if (icon_ != nullptr) SendMessageW(window_.Get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
 }
 
 TApplication::~TApplication()

@@ -22,6 +22,8 @@ public:
     ~TApplication() override;
 
     HINSTANCE Instance() const { return instance_; }
+    // The executable's own icon, or null when it has none.
+    HICON Icon() const { return icon_; }
     HWND Handle() const { return window_.Get(); }
     int StartupShowCommand() const { return startupShowCommand_; }
 
@@ -70,6 +72,7 @@ private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     HINSTANCE instance_;
+    HICON icon_;
     int startupShowCommand_;
     WindowHandle window_;
     TForm* mainForm_ = nullptr;

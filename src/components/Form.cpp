@@ -24,7 +24,6 @@
 namespace {
 
 constexpr int kScrollLine = 8;  // pixels per click on a scroll-bar arrow
-const wchar_t kMainIconName[] = L"MAINICON";
 
 std::unique_ptr<TComponent> NewComponent(const std::string& className, TComponent* owner)
 {
@@ -48,7 +47,7 @@ std::string ReadFormResource(const std::string& className)
     std::transform(resourceName.begin(), resourceName.end(), resourceName.begin(),
                    [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
     HMODULE module = GetModuleHandleW(nullptr);
-    HRSRC resource = FindResourceW(module, Widen(resourceName).c_str(), MAKEINTRESOURCEW(10));
+    HRSRC resource = FindResourceW(module, Widen(resourceName).c_str(), RT_RCDATA);
     HGLOBAL loaded = resource != nullptr ? LoadResource(module, resource) : nullptr;
     const void* data = loaded != nullptr ? LockResource(loaded) : nullptr;
     if (data == nullptr) throw EResNotFound("Resource " + className + " not found");
@@ -159,7 +158,7 @@ void TForm::CreateHandle(HWND owner)
     windowClass.style = CS_DBLCLKS;
     windowClass.lpfnWndProc = &WindowProc;
     windowClass.hInstance = instance;
-    windowClass.hIcon = LoadIconW(instance, kMainIconName);
+    windowClass.hIcon = Application().Icon();
     if (windowClass.hIcon == nullptr) windowClass.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     windowClass.lpszClassName = className.c_str();
