@@ -106,6 +106,14 @@ void TWinControl::AttachWindow(HWND window)
     SetPropW(window, kControlProperty, this);
 }
 
+void TWinControl::CreateChildWindow(DWORD exStyle, const wchar_t* className, const wchar_t* text, DWORD style,
+                                    HWND parent)
+{
+    const RECT place = ClientRect();
+    AttachWindow(CreateWindowExW(exStyle, className, text, style, place.left, place.top, place.right - place.left,
+                                 place.bottom - place.top, parent, nullptr, GetModuleHandleW(nullptr), nullptr));
+}
+
 void TWinControl::Subclass()
 {
     if (SetWindowSubclass(window_.Get(), &SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this)))

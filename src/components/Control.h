@@ -101,6 +101,9 @@ public:
 protected:
     void BoundsChanged() override;
     void AttachWindow(HWND window);
+    // Creates a child window of parent where the control shows and attaches it.
+    // Raises EOutOfResources "Error creating window".
+    void CreateChildWindow(DWORD exStyle, const wchar_t* className, const wchar_t* text, DWORD style, HWND parent);
     // For platform controls: every message passes here first, inside a catch
     // site, then on to the platform's own procedure unless handled.
     void Subclass();

@@ -64,13 +64,10 @@ void TEdit::AdjustHeight()
 void TEdit::CreateHandle(HWND parent)
 {
     if (HandleAllocated()) return;
-    const RECT place = ClientRect();
     // The control reports changes while it is being made; those are not the user's.
     creating_ = true;
-    AttachWindow(CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", Widen(text_).c_str(),
-                                 WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, place.left, place.top,
-                                 place.right - place.left, place.bottom - place.top, parent, nullptr,
-                                 GetModuleHandleW(nullptr), nullptr));
+    CreateChildWindow(WS_EX_CLIENTEDGE, L"EDIT", Widen(text_).c_str(),
+                      WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, parent);
     Subclass();
     SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(Font().Handle()), FALSE);
     creating_ = false;

@@ -29,10 +29,7 @@ TProgressBar::~TProgressBar()
 void TProgressBar::CreateHandle(HWND parent)
 {
     if (HandleAllocated()) return;
-    const RECT place = ClientRect();
-    AttachWindow(CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | WS_VISIBLE, place.left, place.top,
-                                 place.right - place.left, place.bottom - place.top, parent, nullptr,
-                                 GetModuleHandleW(nullptr), nullptr));
+    CreateChildWindow(0, PROGRESS_CLASSW, L"", WS_CHILD | WS_VISIBLE, parent);
     Subclass();
     range_.WindowCreated();
 }

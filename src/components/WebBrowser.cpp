@@ -14,7 +14,10 @@ constexpr DWORD kNoTabStopMisc = OLEMISC_ACTSLIKELABEL | OLEMISC_NOUIACTIVATE;
 
 }  // namespace
 
-TWebBrowser::TWebBrowser(TComponent* owner) : TWinControl(owner), browser_(std::make_unique<BrowserHost>(static_cast<BrowserSiteOwner&>(*this))) {}
+TWebBrowser::TWebBrowser(TComponent* owner)
+    : TWinControl(owner), browser_(std::make_unique<BrowserHost>(static_cast<BrowserSiteOwner&>(*this)))
+{
+}
 
 TWebBrowser::~TWebBrowser()
 {
@@ -92,10 +95,7 @@ void TWebBrowser::CreateHandle(HWND parent)
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.lpszClassName = kHostWindowClass;
     EnsureWindowClass(windowClass);
-    const RECT place = ClientRect();
-    AttachWindow(CreateWindowExW(0, kHostWindowClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_TABSTOP,
-                                 place.left, place.top, place.right - place.left, place.bottom - place.top, parent,
-                                 nullptr, instance, nullptr));
+    CreateChildWindow(0, kHostWindowClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_TABSTOP, parent);
     SetWindowLongPtrW(Handle(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     browser_->Activate(Handle(), SiteBounds());
 }
