@@ -5,6 +5,7 @@
 #include "Form.h"
 #include "MessageText.h"
 #include "WideText.h"
+#include "WindowClass.h"
 
 #include <vector>
 
@@ -259,11 +260,7 @@ LRESULT TApplication::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 
 LRESULT CALLBACK TApplication::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<TApplication*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* self = WindowOwner<TApplication>(window, message, lParam);
     if (self == nullptr || self->window_.Get() != window) return DefWindowProcW(window, message, wParam, lParam);
     LRESULT result = 0;
     if (!CatchSite(self, [&] { result = self->HandleMessage(message, wParam, lParam); })) return 0;

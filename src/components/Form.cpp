@@ -435,11 +435,7 @@ LRESULT TForm::HandleFormMessage(UINT message, WPARAM wParam, LPARAM lParam)
 
 LRESULT CALLBACK TForm::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* form = reinterpret_cast<TForm*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* form = WindowOwner<TForm>(window, message, lParam);
     // Until CreateWindowEx returns, the form does not know its window yet.
     if (form == nullptr || form->Handle() != window) return DefWindowProcW(window, message, wParam, lParam);
     LRESULT result = 0;
