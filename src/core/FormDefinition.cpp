@@ -3,6 +3,7 @@
 #include "FormDefinition.h"
 
 #include "Exceptions.h"
+#include "IntParse.h"
 
 #include <limits>
 #include <set>
@@ -25,13 +26,6 @@ bool IsIdentifierStart(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
 }
 bool IsIdentifierChar(char c) { return IsIdentifierStart(c) || IsDigit(c); }
-
-int HexValue(char c) {
-    if (IsDigit(c)) return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
 
 // Strict: no overlong forms, no surrogates, nothing above U+10FFFF.
 bool IsValidUtf8(std::string_view s) {
@@ -307,13 +301,13 @@ private:
                 rest.remove_prefix(1);
                 return value;
             }
-            if (HexValue(rest.front()) < 0) Fail(lineNumber_, "invalid character in byte value");
+            if (HexDigitValue(rest.front()) < 0) Fail(lineNumber_, "invalid character in byte value");
             std::size_t length = 0;
-            while (length < rest.size() && HexValue(rest[length]) >= 0) ++length;
+            while (length < rest.size() && HexDigitValue(rest[length]) >= 0) ++length;
             if (length % 2 != 0) Fail(lineNumber_, "odd number of hexadecimal digits");
             for (std::size_t k = 0; k < length; k += 2) {
                 value.bytes.push_back(
-                    static_cast<std::uint8_t>(HexValue(rest[k]) * 16 + HexValue(rest[k + 1])));
+                    static_cast<std::uint8_t>(HexDigitValue(rest[k]) * 16 + HexDigitValue(rest[k + 1])));
             }
             rest.remove_prefix(length);
         }

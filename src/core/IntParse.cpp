@@ -7,17 +7,17 @@
 
 namespace {
 
+constexpr int kMaxHexDigits = 8;
+constexpr std::uint64_t kMagnitudeOfMin = 2147483648u;
+
+}  // namespace
+
 int HexDigitValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     return -1;
 }
-
-constexpr int kMaxHexDigits = 8;
-constexpr std::uint64_t kMagnitudeOfMin = 2147483648u;
-
-}  // namespace
 
 std::optional<std::int32_t> TryStrToInt(std::string_view text) {
     std::size_t i = 0;

@@ -15,5 +15,8 @@
 
 std::optional<std::int32_t> TryStrToInt(std::string_view text);
 
+// The value of one hexadecimal digit of either case, or -1.
+int HexDigitValue(char c);
+
 // Raises EConvertError "'<text>' is not a valid integer value" when invalid.
 std::int32_t StrToInt(std::string_view text);

@@ -15,7 +15,6 @@ using Microsoft::WRL::ComPtr;
 namespace {
 
 const CLSID kWebBrowserClsid = {0x8856F961, 0x340A, 0x11D0, {0xA9, 0x6B, 0x00, 0xC0, 0x4F, 0xD7, 0x05, 0xA2}};
-constexpr int kHimetricPerInch = 2540;
 
 }  // namespace
 
@@ -71,14 +70,14 @@ SIZE BrowserHost::ExtentPixels() const
 {
     SIZEL himetric{};
     if (FAILED(oleObject_->GetExtent(DVASPECT_CONTENT, &himetric))) return SIZE{0, 0};
-    return SIZE{MulDiv(himetric.cx, ScreenPixelsPerInch(LOGPIXELSX), kHimetricPerInch),
-                MulDiv(himetric.cy, ScreenPixelsPerInch(LOGPIXELSY), kHimetricPerInch)};
+    return SIZE{HimetricToPixels(himetric.cx, ScreenPixelsPerInch(LOGPIXELSX)),
+                HimetricToPixels(himetric.cy, ScreenPixelsPerInch(LOGPIXELSY))};
 }
 
 bool BrowserHost::OfferExtent(SIZE pixels)
 {
-    SIZEL himetric{MulDiv(pixels.cx, kHimetricPerInch, ScreenPixelsPerInch(LOGPIXELSX)),
-                   MulDiv(pixels.cy, kHimetricPerInch, ScreenPixelsPerInch(LOGPIXELSY))};
+    SIZEL himetric{PixelsToHimetric(pixels.cx, ScreenPixelsPerInch(LOGPIXELSX)),
+                   PixelsToHimetric(pixels.cy, ScreenPixelsPerInch(LOGPIXELSY))};
     return oleObject_->SetExtent(DVASPECT_CONTENT, &himetric) == S_OK;
 }
 
