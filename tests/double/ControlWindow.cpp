@@ -13,12 +13,9 @@ namespace qbdouble {
 
 namespace {
 
-constexpr wchar_t kClassName[] = L"QbBrowserDoubleControl";
 constexpr ULONG_PTR kCommandData = 1;
 constexpr LRESULT kDone = 1;
 constexpr LRESULT kNotDone = 0;
-
-bool classRegistered = false;
 
 }  // namespace
 
@@ -29,51 +26,10 @@ ControlWindow& ControlWindow::Instance() {
 
 bool ControlWindow::Create() {
   if (window_ != nullptr) return true;
-  if (!classRegistered) {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = &ControlWindow::WindowProc;
-    windowClass.hInstance = ModuleInstance();
-    windowClass.lpszClassName = kClassName;
-    classRegistered = RegisterClassExW(&windowClass) != 0;
-    if (!classRegistered) return false;
-  }
   // A popup that is never shown rather than a message-only window, because
   // FindWindow, which the driver uses, does not see message-only windows.
   const std::wstring title = L"QbBrowserDouble " + std::to_wstring(GetCurrentProcessId());
-  CreateWindowExW(WS_EX_TOOLWINDOW, kClassName, title.c_str(), WS_POPUP, 0, 0, 0, 0, nullptr,
-                  nullptr, ModuleInstance(), this);
-  return window_ != nullptr;
-}
-
-void ControlWindow::Destroy() {
-  if (window_ == nullptr) return;
-  DestroyWindow(window_);
-  window_ = nullptr;
-}
-
-void ControlWindow::UnregisterWindowClass() {
-  if (!classRegistered) return;
-  UnregisterClassW(kClassName, ModuleInstance());
-  classRegistered = false;
-}
-
-LRESULT CALLBACK ControlWindow::WindowProc(HWND window, UINT message, WPARAM wParam,
-                                           LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* self =
-        static_cast<ControlWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    self->window_ = window;
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<ControlWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
-  if (message == WM_NCDESTROY) {
-    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-    self->window_ = nullptr;
-    return DefWindowProcW(window, message, wParam, lParam);
-  }
-  return self->HandleMessage(message, wParam, lParam);
+  return DoubleWindow::Create(WS_EX_TOOLWINDOW, title.c_str(), WS_POPUP, nullptr, RECT{0, 0, 0, 0}, nullptr);
 }
 
 LRESULT ControlWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

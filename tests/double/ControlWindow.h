@@ -3,28 +3,27 @@
 #pragma once
 
 #include "DoubleCommand.h"
+#include "DoubleWindow.h"
 
 #include <windows.h>
 
 namespace qbdouble {
 
-class ControlWindow {
+class ControlWindow : public DoubleWindow<ControlWindow> {
  public:
+  static constexpr wchar_t kClassName[] = L"QbBrowserDoubleControl";
+
   static ControlWindow& Instance();
 
   bool Create();
-  void Destroy();
-  static void UnregisterWindowClass();
 
  private:
+  friend class DoubleWindow<ControlWindow>;
   ControlWindow() = default;
 
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT OnCopyData(const COPYDATASTRUCT& data);
   LRESULT Execute(const DoubleCommand& command);
-
-  HWND window_ = nullptr;
 };
 
 }  // namespace qbdouble

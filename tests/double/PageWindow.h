@@ -3,35 +3,30 @@
 // text so that a driver can read it without capturing pixels.
 #pragma once
 
+#include "DoubleWindow.h"
+
 #include <windows.h>
 
 #include <string>
 
 namespace qbdouble {
 
-class PageWindow {
+class PageWindow : public DoubleWindow<PageWindow> {
  public:
+  static constexpr wchar_t kClassName[] = L"QbBrowserDoublePage";
+
   PageWindow() = default;
-  PageWindow(const PageWindow&) = delete;
-  PageWindow& operator=(const PageWindow&) = delete;
   ~PageWindow();
 
   bool Create(HWND parent, const RECT& bounds, const std::wstring& url);
-  void Destroy();
   void Move(const RECT& bounds);
   void ShowUrl(const std::wstring& url);
-  HWND Handle() const { return window_; }
-
-  // Called when no object is left, so that the class does not outlive the
-  // module's code if the module is unloaded.
-  static void UnregisterWindowClass();
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  friend class DoubleWindow<PageWindow>;
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void Paint(HDC dc);
 
-  HWND window_ = nullptr;
   std::wstring text_;
 };
 
