@@ -1,151 +1,222 @@
 // The test double of the web-browser control: one COM object with one
-// reference count behind all its interfaces, which records every call in the
-// log and lets the driver fire events and inject failures.
+// reference count behind all its interfaces, and what the module around it
+// shares with it (the log, the failures the driver asks for, the windows).
 #pragma once
 
-#include "FailurePlan.h"
-#include "PageWindow.h"
-#include "WebBrowser2Stubs.h"
-
+#include <exdisp.h>
 #include <ocidl.h>
 #include <oleidl.h>
+#include <windows.h>
 #include <wrl/client.h>
 
-#include <cstdint>
-#include <span>
+#include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <type_traits>
 #include <vector>
+
+#define QB_NOT_IMPLEMENTED(method, parameters) \
+  STDMETHODIMP method parameters override { return E_NOTIMPL; }
 
 namespace qbdouble {
 
-class BrowserDouble final : public WebBrowser2Stubs,
+inline constexpr wchar_t kPageClass[] = L"QbBrowserDoublePage";
+
+struct WindowDestroyer {
+  void operator()(HWND window) const { DestroyWindow(window); }
+};
+using WindowOwner = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDestroyer>;
+
+// What Navigate or Refresh answers on every call while the rule stands.
+struct FailureRule {
+  HRESULT hr;
+  std::optional<std::wstring> description;
+};
+
+struct Failures {
+  std::optional<HRESULT> createInstance;
+  std::optional<HRESULT> load;
+  std::optional<HRESULT> doVerb;
+  std::optional<HRESULT> advise;
+  bool noInPlaceObject = false;
+  bool keepDefaultExtent = false;
+  std::optional<FailureRule> navigate;
+  std::optional<FailureRule> refresh;
+};
+
+// QB_DOUBLE_FAIL, read on the first call; the driver's commands change the rules later.
+Failures& CurrentFailures();
+void Log(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string Hex8(HRESULT hr);
+std::string Utf8(std::wstring_view text);
+bool RegisterWindowClass(const wchar_t* name, WNDPROC procedure);
+HINSTANCE ModuleInstance();
+void ObjectCreated(class BrowserDouble* object);
+void ObjectDestroyed(BrowserDouble* object);
+
+class BrowserDouble final : public IWebBrowser2,
                             public IOleObject,
                             public IPersistStreamInit,
                             public IOleInPlaceObject,
                             public IOleInPlaceActiveObject,
-                            public IConnectionPointContainer,
-                            public IOleControl,
-                            public ISupportErrorInfo {
+                            public IConnectionPointContainer {
  public:
-  explicit BrowserDouble(const StartupFailures& failures);
+  BrowserDouble();
   BrowserDouble(const BrowserDouble&) = delete;
   BrowserDouble& operator=(const BrowserDouble&) = delete;
 
-  ULONG RefCount() const { return static_cast<ULONG>(refs_); }
+  ULONG RefCount() const { return refs_; }
   ULONG NavigateCount() const { return navigates_; }
   ULONG RefreshCount() const { return refreshes_; }
+  HRESULT FireProgress(LONG progress, LONG progressMax);
+  // The connection point's work: the double itself keeps the one sink.
+  HRESULT JoinSink(IUnknown* sink, DWORD* cookie);
+  HRESULT LeaveSink(DWORD cookie);
 
-  // Invokes the advised sink synchronously; arguments are given in the order
-  // of the event's declaration and passed in reverse, as IDispatch wants.
-  HRESULT FireEvent(DISPID dispid, std::span<const VARIANT> arguments);
-
-  // The connection point's half of the work: the double keeps the sink, so
-  // the connection point object needs no reference count beyond its own.
-  HRESULT AdviseSink(IUnknown* sink, DWORD* cookie);
-  HRESULT UnadviseSink(DWORD cookie);
-
-  // IUnknown
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
-
-  // IWebBrowser
-  HRESULT STDMETHODCALLTYPE Navigate(BSTR url, VARIANT* flags, VARIANT* targetFrameName,
-                                     VARIANT* postData, VARIANT* headers) override;
-  HRESULT STDMETHODCALLTYPE Refresh() override;
+  STDMETHODIMP QueryInterface(REFIID iid, void** object) override;
+  STDMETHODIMP_(ULONG) AddRef() override;
+  STDMETHODIMP_(ULONG) Release() override;
 
   // IOleObject
-  HRESULT STDMETHODCALLTYPE SetClientSite(IOleClientSite* site) override;
-  HRESULT STDMETHODCALLTYPE GetClientSite(IOleClientSite** site) override;
-  HRESULT STDMETHODCALLTYPE SetHostNames(LPCOLESTR, LPCOLESTR) override;
-  HRESULT STDMETHODCALLTYPE Close(DWORD saveOption) override;
-  HRESULT STDMETHODCALLTYPE SetMoniker(DWORD, IMoniker*) override;
-  HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker** moniker) override;
-  HRESULT STDMETHODCALLTYPE InitFromData(IDataObject*, BOOL, DWORD) override;
-  HRESULT STDMETHODCALLTYPE GetClipboardData(DWORD, IDataObject** data) override;
-  HRESULT STDMETHODCALLTYPE DoVerb(LONG verb, LPMSG, IOleClientSite* activeSite, LONG,
-                                   HWND parent, LPCRECT bounds) override;
-  HRESULT STDMETHODCALLTYPE EnumVerbs(IEnumOLEVERB** verbs) override;
-  HRESULT STDMETHODCALLTYPE Update() override;
-  HRESULT STDMETHODCALLTYPE IsUpToDate() override;
-  HRESULT STDMETHODCALLTYPE GetUserClassID(CLSID* clsid) override;
-  HRESULT STDMETHODCALLTYPE GetUserType(DWORD, LPOLESTR* userType) override;
-  HRESULT STDMETHODCALLTYPE SetExtent(DWORD aspect, SIZEL* size) override;
-  HRESULT STDMETHODCALLTYPE GetExtent(DWORD aspect, SIZEL* size) override;
-  HRESULT STDMETHODCALLTYPE Advise(IAdviseSink* sink, DWORD* connection) override;
-  HRESULT STDMETHODCALLTYPE Unadvise(DWORD connection) override;
-  HRESULT STDMETHODCALLTYPE EnumAdvise(IEnumSTATDATA** advises) override;
-  HRESULT STDMETHODCALLTYPE GetMiscStatus(DWORD aspect, DWORD* status) override;
-  HRESULT STDMETHODCALLTYPE SetColorScheme(LOGPALETTE*) override;
+  STDMETHODIMP SetClientSite(IOleClientSite* site) override;
+  QB_NOT_IMPLEMENTED(GetClientSite, (IOleClientSite**))
+  QB_NOT_IMPLEMENTED(SetHostNames, (LPCOLESTR, LPCOLESTR))
+  STDMETHODIMP Close(DWORD) override;
+  QB_NOT_IMPLEMENTED(SetMoniker, (DWORD, IMoniker*))
+  QB_NOT_IMPLEMENTED(GetMoniker, (DWORD, DWORD, IMoniker**))
+  QB_NOT_IMPLEMENTED(InitFromData, (IDataObject*, BOOL, DWORD))
+  QB_NOT_IMPLEMENTED(GetClipboardData, (DWORD, IDataObject**))
+  STDMETHODIMP DoVerb(LONG verb, LPMSG, IOleClientSite* activeSite, LONG, HWND, LPCRECT rect) override;
+  QB_NOT_IMPLEMENTED(EnumVerbs, (IEnumOLEVERB**))
+  QB_NOT_IMPLEMENTED(Update, ())
+  QB_NOT_IMPLEMENTED(IsUpToDate, ())
+  QB_NOT_IMPLEMENTED(GetUserClassID, (CLSID*))
+  QB_NOT_IMPLEMENTED(GetUserType, (DWORD, LPOLESTR*))
+  STDMETHODIMP SetExtent(DWORD aspect, SIZEL* size) override;
+  STDMETHODIMP GetExtent(DWORD aspect, SIZEL* size) override;
+  QB_NOT_IMPLEMENTED(Advise, (IAdviseSink*, DWORD*))
+  QB_NOT_IMPLEMENTED(Unadvise, (DWORD))
+  QB_NOT_IMPLEMENTED(EnumAdvise, (IEnumSTATDATA**))
+  STDMETHODIMP GetMiscStatus(DWORD, DWORD* status) override;
+  QB_NOT_IMPLEMENTED(SetColorScheme, (LOGPALETTE*))
 
-  // IPersist, IPersistStreamInit
-  HRESULT STDMETHODCALLTYPE GetClassID(CLSID* clsid) override;
-  HRESULT STDMETHODCALLTYPE IsDirty() override;
-  HRESULT STDMETHODCALLTYPE Load(IStream* stream) override;
-  HRESULT STDMETHODCALLTYPE Save(IStream*, BOOL) override;
-  HRESULT STDMETHODCALLTYPE GetSizeMax(ULARGE_INTEGER* size) override;
-  HRESULT STDMETHODCALLTYPE InitNew() override;
+  // IPersistStreamInit
+  QB_NOT_IMPLEMENTED(GetClassID, (CLSID*))
+  QB_NOT_IMPLEMENTED(IsDirty, ())
+  STDMETHODIMP Load(IStream* stream) override;
+  QB_NOT_IMPLEMENTED(Save, (IStream*, BOOL))
+  QB_NOT_IMPLEMENTED(GetSizeMax, (ULARGE_INTEGER*))
+  STDMETHODIMP InitNew() override;
 
   // IOleWindow, IOleInPlaceObject, IOleInPlaceActiveObject
-  HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override;
-  HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override;
-  HRESULT STDMETHODCALLTYPE InPlaceDeactivate() override;
-  HRESULT STDMETHODCALLTYPE UIDeactivate() override;
-  HRESULT STDMETHODCALLTYPE SetObjectRects(LPCRECT position, LPCRECT clip) override;
-  HRESULT STDMETHODCALLTYPE ReactivateAndUndo() override;
-  HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG message) override;
-  HRESULT STDMETHODCALLTYPE OnFrameWindowActivate(BOOL) override;
-  HRESULT STDMETHODCALLTYPE OnDocWindowActivate(BOOL) override;
-  HRESULT STDMETHODCALLTYPE ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) override;
-  HRESULT STDMETHODCALLTYPE EnableModeless(BOOL) override;
+  STDMETHODIMP GetWindow(HWND* window) override;
+  QB_NOT_IMPLEMENTED(ContextSensitiveHelp, (BOOL))
+  STDMETHODIMP InPlaceDeactivate() override;
+  STDMETHODIMP UIDeactivate() override;
+  STDMETHODIMP SetObjectRects(LPCRECT position, LPCRECT) override;
+  QB_NOT_IMPLEMENTED(ReactivateAndUndo, ())
+  STDMETHODIMP TranslateAccelerator(LPMSG message) override;
+  QB_NOT_IMPLEMENTED(OnFrameWindowActivate, (BOOL))
+  QB_NOT_IMPLEMENTED(OnDocWindowActivate, (BOOL))
+  QB_NOT_IMPLEMENTED(ResizeBorder, (LPCRECT, IOleInPlaceUIWindow*, BOOL))
+  QB_NOT_IMPLEMENTED(EnableModeless, (BOOL))
 
   // IConnectionPointContainer
-  HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints** points) override;
-  HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID iid, IConnectionPoint** point) override;
+  QB_NOT_IMPLEMENTED(EnumConnectionPoints, (IEnumConnectionPoints**))
+  STDMETHODIMP FindConnectionPoint(REFIID iid, IConnectionPoint** point) override;
 
-  // IOleControl
-  HRESULT STDMETHODCALLTYPE GetControlInfo(CONTROLINFO* info) override;
-  HRESULT STDMETHODCALLTYPE OnMnemonic(MSG*) override;
-  HRESULT STDMETHODCALLTYPE OnAmbientPropertyChange(DISPID) override;
-  HRESULT STDMETHODCALLTYPE FreezeEvents(BOOL) override;
-
-  // ISupportErrorInfo
-  HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID iid) override;
-
- protected:
-  HRESULT NotImplemented(const char* method) override;
+  // IDispatch, IWebBrowser, IWebBrowserApp, IWebBrowser2
+  QB_NOT_IMPLEMENTED(GetTypeInfoCount, (UINT*))
+  QB_NOT_IMPLEMENTED(GetTypeInfo, (UINT, LCID, ITypeInfo**))
+  QB_NOT_IMPLEMENTED(GetIDsOfNames, (REFIID, LPOLESTR*, UINT, LCID, DISPID*))
+  QB_NOT_IMPLEMENTED(Invoke, (DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*))
+  QB_NOT_IMPLEMENTED(GoBack, ())
+  QB_NOT_IMPLEMENTED(GoForward, ())
+  QB_NOT_IMPLEMENTED(GoHome, ())
+  QB_NOT_IMPLEMENTED(GoSearch, ())
+  STDMETHODIMP Navigate(BSTR url, VARIANT* flags, VARIANT* target, VARIANT* postData,
+                        VARIANT* headers) override;
+  STDMETHODIMP Refresh() override;
+  QB_NOT_IMPLEMENTED(Refresh2, (VARIANT*))
+  QB_NOT_IMPLEMENTED(Stop, ())
+  QB_NOT_IMPLEMENTED(get_Application, (IDispatch**))
+  QB_NOT_IMPLEMENTED(get_Parent, (IDispatch**))
+  QB_NOT_IMPLEMENTED(get_Container, (IDispatch**))
+  QB_NOT_IMPLEMENTED(get_Document, (IDispatch**))
+  QB_NOT_IMPLEMENTED(get_TopLevelContainer, (VARIANT_BOOL*))
+  QB_NOT_IMPLEMENTED(get_Type, (BSTR*))
+  QB_NOT_IMPLEMENTED(get_Left, (LONG*))
+  QB_NOT_IMPLEMENTED(put_Left, (LONG))
+  QB_NOT_IMPLEMENTED(get_Top, (LONG*))
+  QB_NOT_IMPLEMENTED(put_Top, (LONG))
+  QB_NOT_IMPLEMENTED(get_Width, (LONG*))
+  QB_NOT_IMPLEMENTED(put_Width, (LONG))
+  QB_NOT_IMPLEMENTED(get_Height, (LONG*))
+  QB_NOT_IMPLEMENTED(put_Height, (LONG))
+  QB_NOT_IMPLEMENTED(get_LocationName, (BSTR*))
+  QB_NOT_IMPLEMENTED(get_LocationURL, (BSTR*))
+  QB_NOT_IMPLEMENTED(get_Busy, (VARIANT_BOOL*))
+  QB_NOT_IMPLEMENTED(Quit, ())
+  QB_NOT_IMPLEMENTED(ClientToWindow, (int*, int*))
+  QB_NOT_IMPLEMENTED(PutProperty, (BSTR, VARIANT))
+  QB_NOT_IMPLEMENTED(GetProperty, (BSTR, VARIANT*))
+  QB_NOT_IMPLEMENTED(get_Name, (BSTR*))
+  QB_NOT_IMPLEMENTED(get_HWND, (SHANDLE_PTR*))
+  QB_NOT_IMPLEMENTED(get_FullName, (BSTR*))
+  QB_NOT_IMPLEMENTED(get_Path, (BSTR*))
+  QB_NOT_IMPLEMENTED(get_Visible, (VARIANT_BOOL*))
+  QB_NOT_IMPLEMENTED(put_Visible, (VARIANT_BOOL))
+  QB_NOT_IMPLEMENTED(get_StatusBar, (VARIANT_BOOL*))
+  QB_NOT_IMPLEMENTED(put_StatusBar, (VARIANT_BOOL))
+  QB_NOT_IMPLEMENTED(get_StatusText, (BSTR*))
+  QB_NOT_IMPLEMENTED(put_StatusText, (BSTR))
+  QB_NOT_IMPLEMENTED(get_ToolBar, (int*))
+  QB_NOT_IMPLEMENTED(put_ToolBar, (int))
+  QB_NOT_IMPLEMENTED(get_MenuBar, (VARIANT_BOOL*))
+  QB_NOT_IMPLEMENTED(put_MenuBar, (VARIANT_BOOL))
+  QB_NOT_IMPLEMENTED(get_FullScreen, (VARIANT_BOOL*))
+  QB_NOT_IMPLEMENTED(put_FullScreen, (VARIANT_BOOL))
+  QB_NOT_IMPLEMENTED(Navigate2, (VARIANT*, VARIANT*, VARIANT*, VARIANT*, VARIANT*))
+  QB_NOT_IMPLEMENTED(QueryStatusWB, (OLECMDID, OLECMDF*))
+  QB_NOT_IMPLEMENTED(ExecWB, (OLECMDID, OLECMDEXECOPT, VARIANT*, VARIANT*))
+  QB_NOT_IMPLEMENTED(ShowBrowserBar, (VARIANT*, VARIANT*, VARIANT*))
+  QB_NOT_IMPLEMENTED(get_ReadyState, (READYSTATE*))
+  QB_NOT_IMPLEMENTED(get_Offline, (VARIANT_BOOL*))
+  QB_NOT_IMPLEMENTED(put_Offline, (VARIANT_BOOL))
+  QB_NOT_IMPLEMENTED(get_Silent, (VARIANT_BOOL*))
+  QB_NOT_IMPLEMENTED(put_Silent, (VARIANT_BOOL))
+  QB_NOT_IMPLEMENTED(get_RegisterAsBrowser, (VARIANT_BOOL*))
+  QB_NOT_IMPLEMENTED(put_RegisterAsBrowser, (VARIANT_BOOL))
+  QB_NOT_IMPLEMENTED(get_RegisterAsDropTarget, (VARIANT_BOOL*))
+  QB_NOT_IMPLEMENTED(put_RegisterAsDropTarget, (VARIANT_BOOL))
+  QB_NOT_IMPLEMENTED(get_TheaterMode, (VARIANT_BOOL*))
+  QB_NOT_IMPLEMENTED(put_TheaterMode, (VARIANT_BOOL))
+  QB_NOT_IMPLEMENTED(get_AddressBar, (VARIANT_BOOL*))
+  QB_NOT_IMPLEMENTED(put_AddressBar, (VARIANT_BOOL))
+  QB_NOT_IMPLEMENTED(get_Resizable, (VARIANT_BOOL*))
+  QB_NOT_IMPLEMENTED(put_Resizable, (VARIANT_BOOL))
 
  private:
   ~BrowserDouble();
+  HRESULT Activate(IOleClientSite* client, LPCRECT rect, bool uiActivate,
+                   std::vector<std::string>& done);
+  HRESULT ApplyFailure(const std::optional<FailureRule>& rule);
 
-  // Logs "WrongThread <method>" when called off the creating thread; the
-  // call still goes ahead, so that the log shows what happened next.
-  void CheckThread(const char* method) const;
-  HRESULT Activate(IOleClientSite* activeSite, LPCRECT bounds, bool uiActivate);
-  HRESULT ApplyFailure(FailingMethod method);
-  void LogFinalRelease();
-
-  volatile LONG refs_ = 1;
-  const DWORD thread_;
-  const StartupFailures failures_;
-
-  Microsoft::WRL::ComPtr<IOleClientSite> site_;
-  Microsoft::WRL::ComPtr<IOleAdviseHolder> adviseHolder_;
-  Microsoft::WRL::ComPtr<IDispatch> sink_;
-
-  // Held from activation to deactivation, as the in-place protocol expects.
-  Microsoft::WRL::ComPtr<IOleInPlaceSite> inPlaceSite_;
-  Microsoft::WRL::ComPtr<IOleInPlaceFrame> frame_;
-  Microsoft::WRL::ComPtr<IOleInPlaceUIWindow> uiWindow_;
-  bool uiActive_ = false;
-  PageWindow page_;
-
-  bool initialised_ = false;
-  std::vector<uint8_t> loaded_;
-  SIZEL extent_;
-  std::wstring url_;
+  ULONG refs_ = 1;
   ULONG navigates_ = 0;
   ULONG refreshes_ = 0;
+  bool initialised_ = false;
+  bool uiActive_ = false;
+  SIZEL extent_;
+  std::wstring url_;
+  Microsoft::WRL::ComPtr<IOleClientSite> site_;
+  Microsoft::WRL::ComPtr<IDispatch> sink_;
+  // Held from in-place activation to deactivation, as the protocol expects.
+  Microsoft::WRL::ComPtr<IOleInPlaceSite> inPlaceSite_;
+  Microsoft::WRL::ComPtr<IOleInPlaceFrame> frame_;
+  Microsoft::WRL::ComPtr<IOleInPlaceUIWindow> document_;
+  WindowOwner page_;
 };
 
 }  // namespace qbdouble
