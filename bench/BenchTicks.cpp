@@ -15,7 +15,7 @@
 #include "BenchReport.h"
 #include "DoubleChannel.h"
 #include "UnixProcess.h"
-#include "../tests/e2e/driver/WindowQuery.h"
+#include "WindowQuery.h"
 
 #include <psapi.h>
 

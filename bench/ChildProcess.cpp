@@ -4,7 +4,7 @@
 
 #include "BenchClock.h"
 #include "BenchReport.h"
-#include "../tests/e2e/driver/WindowQuery.h"
+#include "WindowQuery.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Commands to the test-double browser's control window inside the viewer.
 #include "DoubleChannel.h"
 
-#include "../tests/e2e/driver/WindowQuery.h"
+#include "WindowQuery.h"
 
 namespace {
 

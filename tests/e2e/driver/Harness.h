@@ -1,0 +1,106 @@
+// What every end-to-end row uses: verdicts, the viewer as a process with its
+// windows, its boxes and the logs of the double and the hook, and real input.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+// One line per check, "ok - what" or "not ok - what: detail"; the count at
+// the end is the driver's verdict.
+bool Expect(bool ok, const std::string& what, const std::string& detail = {});
+bool ExpectEq(long long expected, long long got, const std::string& what);
+bool ExpectEq(const std::string& expected, const std::string& got, const std::string& what);
+int FinishChecks();
+
+std::string Utf8(const std::wstring& text);
+std::wstring Wide(const std::string& text);
+std::string Hex(unsigned long long value, int digits = 8);
+std::string RectText(const RECT& rect);  // "left,top widthxheight"
+
+struct Options {
+    std::wstring exe, work, host, broker;
+    bool withDouble = true;   // false: Wine's own browser control
+    bool injectable = true;   // the driver can load the hook into the viewer
+};
+extern Options options;
+
+bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
+std::wstring ClassOf(HWND window);
+std::wstring TextOf(HWND window);
+// The window's rectangle in the client coordinates of reference.
+RECT RectIn(HWND window, HWND reference);
+HWND ChildOf(HWND parent, const wchar_t* className, int index = 0);  // direct children in Z order
+HWND DescendantOf(HWND ancestor, const wchar_t* className);
+LRESULT SendBounded(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+
+void Click(HWND window, POINT client, bool left = true);
+void Drag(HWND from, POINT fromClient, POINT toScreen);
+void PressKey(WORD virtualKey, bool shift = false);
+void Type(const std::wstring& text);
+
+// A file that another process appends lines to: the double's, the hook's
+// and the shell recorder's logs.
+struct LogFile {
+    std::wstring path;
+    std::vector<std::string> Lines() const;
+    size_t Count(const std::string& prefix) const;
+    std::optional<size_t> Find(const std::string& prefix, size_t from = 0) const;
+};
+
+struct Launch {
+    std::string tag;              // names the logs
+    std::string doubleFail;       // QB_DOUBLE_FAIL
+    std::string hookFault;        // QB_HOOK_FAULT, with the hook loaded
+    bool hook = false;            // load the hook that logs timers and shell calls
+    std::optional<WORD> show;     // STARTF_USESHOWWINDOW
+};
+
+struct Box {
+    HWND window = nullptr, owner = nullptr;
+    std::string caption, text;
+};
+
+class Viewer {
+public:
+    explicit Viewer(const Launch& launch);
+    Viewer(const Viewer&) = delete;
+    Viewer& operator=(const Viewer&) = delete;
+    ~Viewer();  // ends the process if a row left it running
+
+    bool Started() const { return process_ != nullptr; }
+    DWORD Id() const { return processId_; }
+    std::vector<HWND> TopLevels() const;
+    HWND App() const;
+    HWND Main() const;  // waits until it is visible
+    HWND Control(const wchar_t* className) const { return ChildOf(Main(), className); }
+    HWND Timer() const;
+    HWND Focus() const { return ThreadInfo().hwndFocus; }
+    HWND Active() const { return ThreadInfo().hwndActive; }
+    void Tick() const;  // the timer's message, as the platform would post it
+
+    std::vector<HWND> Boxes() const;
+    std::optional<Box> WaitBox(size_t count = 1) const;  // the newest once count are open
+    bool Dismiss(const Box& box) const;
+    // Dismisses a box that must come, and checks what it says.
+    void ExpectBox(const std::string& text, const std::string& what) const;
+
+    LRESULT Command(const std::string& command) const;  // to the double
+    // For a command whose handling opens a box: meanwhile runs on this thread.
+    LRESULT CommandDuring(const std::string& command, const std::function<void()>& meanwhile) const;
+    std::optional<DWORD> WaitExit(DWORD timeoutMs = 15000) const;
+    std::optional<DWORD> CloseAndWait(HWND target, UINT message, WPARAM wParam = 0) const;
+
+    LogFile doubleLog, hookLog, shellLog;
+
+private:
+    GUITHREADINFO ThreadInfo() const;
+    HANDLE process_ = nullptr;
+    DWORD processId_ = 0, threadId_ = 0;
+};
+
+// The teardown order, with COM still initialised at the double's last release.
+void ExpectTeardown(const Viewer& viewer, const std::string& how);

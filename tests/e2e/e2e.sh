@@ -1,0 +1,82 @@
+#!/bin/bash
+# The end-to-end rows' Wine prefixes and display, and one row's run.
+#   e2e.sh setup STATE WIN64_DIR       Xvfb and the prefixes: wine (Wine's own control),
+#                                      double (the test double, the shell recorder), *-144
+#   e2e.sh run STATE PREFIX EXE SCENARIO [DRIVER OPTIONS]
+#   e2e.sh quiet STATE PREFIX EXE SCENARIO [DRIVER OPTIONS]   the same, and no file or
+#                                      registry value of the prefix changes meanwhile
+#   e2e.sh cleanup STATE
+set -euo pipefail
+cmd=$1 state=$(realpath -m "$2")
+shift 2
+prefixes=$(cd "$(dirname "$0")/../../scripts" && pwd)/wine-prefix.sh
+WINE64=${WINE64:-/usr/lib/wine/wine64}
+WINESERVER=${WINESERVER:-/usr/lib/wine/wineserver64}
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+clsid='{8856F961-340A-11D0-A96B-00C04FD705A2}'
+winpath() { printf 'Z:%s' "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")" | tr / '\\'; }
+# Wine's output goes to files, never to a pipe: services it starts on the
+# way outlive the command and would keep ctest waiting on the pipe.
+wine() { local prefix=$1; shift; WINEPREFIX=$state/$prefix "$WINE64" "$@" </dev/null >>"$state/logs/wine.out" 2>&1; }
+server() { WINEPREFIX=$state/$1 "$WINESERVER" "${@:2}" </dev/null >/dev/null 2>&1 || true; }
+
+setup() {
+  local win64=$1
+  cleanup || true
+  rm -rf "$state" && mkdir -p "$state/logs"
+  "$prefixes" xvfb "$state/x.state"
+  "$prefixes" create "$state/wine"
+  # Wine keeps its windows to itself on the bare Xvfb: handed to a window
+  # manager that is not there, each hidden window would cost a 2 s wait.
+  wine wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f
+  "$prefixes" copy "$state/wine" "$state/double"
+  "$prefixes" register "$state/double" "$clsid" "$win64/QbBrowserDouble.dll"
+  # Wine 8 reads the http handler from HKLM only.
+  wine double reg add 'HKLM\Software\Classes\http\shell\open\command' /ve /d "\"$(winpath "$win64/QbShellRecorder.exe")\" \"%1\"" /f
+  for p in wine double; do
+    "$prefixes" copy "$state/$p" "$state/$p-144"
+    "$prefixes" ppi "$state/$p-144" 144
+  done
+  for p in wine double wine-144 double-144; do server "$p" -k; server "$p" -w; server "$p" -p; done
+}
+
+registry() {
+  server "$1" -k; server "$1" -w
+  # Stamps of when keys were written, and the driver dates Wine stores anew
+  # at every start, are not the viewer's.
+  sed -e '/^#/d' -e 's/^\(\[.*\]\) [0-9]*$/\1/' -e '/"DriverDateData"/d' "$state/$1"/*.reg
+  (cd "$state/$1/drive_c/users" && find . -type f -exec sha256sum {} + | sort -k2)
+}
+
+run() {
+  local prefix=$1 exe=$2 scenario=$3
+  shift 3
+  # shellcheck disable=SC1091
+  . "$state/x.state"
+  export DISPLAY
+  local out=$state/logs/$scenario-$prefix.out status=0
+  WINEPREFIX=$state/$prefix timeout -k 10 900 "$WINE64" "$(dirname "$exe")/../win64/QbTestDriver.exe" "$scenario" \
+    --exe "$(winpath "$exe")" --work "$(winpath "$state/logs")" "$@" </dev/null >"$out" 2>&1 || status=$?
+  cat "$out"
+  return $status
+}
+
+cleanup() {
+  for p in "$state"/*/; do [ -f "$p/system.reg" ] && WINEPREFIX=$p "$WINESERVER" -k 2>/dev/null; done
+  [ -f "$state/x.state" ] && { . "$state/x.state"; kill "$XVFB_PID" 2>/dev/null; }
+  return 0
+}
+
+case $cmd in
+  setup) setup "$@" ;;
+  run) run "$@" ;;
+  quiet)
+    run "$1" "$2" usage >/dev/null || true  # what Wine writes once on a first start
+    registry "$1" >"$state/logs/before.txt"
+    status=0 && run "$@" || status=$?
+    registry "$1" >"$state/logs/after.txt"
+    diff "$state/logs/before.txt" "$state/logs/after.txt" && echo "ok - no file or registry value written" || status=1
+    server "$1" -p
+    exit $status ;;
+  cleanup) cleanup ;;
+esac
