@@ -10,7 +10,18 @@ here=$(cd "$(dirname "$0")" && pwd)
 prefixes=$here/wine-prefix.sh
 prefix=$build/wineprefix-run
 WINESERVER=${WINESERVER:-/usr/lib/wine/wineserver64}
-export WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEDEBUG=${WINEDEBUG:--all}
+
+# Wine's HTML engine draws the page where it is installed. Where it is not,
+# it stays disabled: otherwise Wine offers to download it at every start.
+# Mono is never needed.
+if engine=$("$prefixes" html-engine "$prefix"); then
+  export WINEDLLOVERRIDES="mscoree="
+  echo "Wine's HTML engine: $engine"
+else
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+  echo "Wine's HTML engine (wine-gecko) is not installed: the page view stays empty"
+fi
 
 "$prefixes" create "$prefix"
 
@@ -42,9 +53,11 @@ if [ -z "${DISPLAY:-}" ]; then
   xvfbPid=$XVFB_PID
   export DISPLAY
   "$prefixes" frames "$prefix" N
+  "$prefixes" managed "$prefix" N
   echo "no DISPLAY: the viewer runs on Xvfb $DISPLAY (import -display $DISPLAY -window root shot.png to look)"
 else
   "$prefixes" frames "$prefix" Y
+  "$prefixes" managed "$prefix" Y
 fi
 
 echo "running $exe"

@@ -11,6 +11,9 @@
 #   wine-prefix.sh stop PREFIX              ends the prefix's wineserver (registry saved)
 #   wine-prefix.sh xvfb STATEFILE           starts Xvfb on a free display; STATEFILE gets
 #                                           DISPLAY=:n and XVFB_PID=pid
+#   wine-prefix.sh managed PREFIX Y|N        N: no window manager runs, so Wine hands it no window
+#   wine-prefix.sh html-engine PREFIX       prints where Wine's HTML engine (Gecko) is, for
+#                                           the prefix; fails when it is nowhere
 set -euo pipefail
 
 WINE64=${WINE64:-/usr/lib/wine/wine64}
@@ -97,6 +100,14 @@ set_frames() {
   wine_in "$prefix" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d "$managed" /f
 }
 
+# Each managed window that Wine hides waits 2 s for a window manager to
+# confirm it ("wait_for_withdrawn_state ... wait timed out"); on a display
+# without one, closing the viewer cost 4 s (its two top-level windows).
+set_managed() {
+  local prefix=$1 managed=$2
+  wine_in "$prefix" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d "$managed" /f
+}
+
 copy() {
   local from=$1 to=$2
   [ -f "$from/$readyMark" ] || die "not a ready prefix: $from"
@@ -131,14 +142,30 @@ start_xvfb() {
   die "no free X display for Xvfb"
 }
 
+# Where Wine 8 takes Gecko from: installed in the prefix, or a package
+# (unpacked or .msi) that it installs from without asking, in its data
+# directories or the user's download cache.
+html_engine() {
+  local prefix=$1 place
+  for place in "$prefix"/drive_c/windows/system32/gecko/*/wine_gecko \
+               "$prefix"/drive_c/windows/syswow64/gecko/*/wine_gecko \
+               /usr/share/wine/gecko/wine-gecko-* /usr/local/share/wine/gecko/wine-gecko-* \
+               /opt/wine/gecko/wine-gecko-* "${XDG_CACHE_HOME:-$HOME/.cache}"/wine/wine-gecko-*; do
+    [ -e "$place" ] && { echo "$place"; return 0; }
+  done
+  return 1
+}
+
 cmd=${1:-}; shift || true
 case "$cmd" in
   create)   [ $# -eq 1 ] || die "usage: create PREFIX"; create "$1" ;;
   ppi)      [ $# -eq 2 ] || die "usage: ppi PREFIX N"; set_ppi "$1" "$2" ;;
   register) [ $# -eq 3 ] || die "usage: register PREFIX CLSID DLL"; register "$1" "$2" "$3" ;;
   frames)   [ $# -eq 2 ] || die "usage: frames PREFIX Y|N"; set_frames "$1" "$2" ;;
+  managed)  [ $# -eq 2 ] || die "usage: managed PREFIX Y|N"; set_managed "$1" "$2" ;;
   copy)     [ $# -eq 2 ] || die "usage: copy FROM TO"; copy "$1" "$2" ;;
   stop)     [ $# -eq 1 ] || die "usage: stop PREFIX"; stop_server "$1" ;;
   xvfb)     [ $# -eq 1 ] || die "usage: xvfb STATEFILE"; start_xvfb "$1" ;;
+  html-engine) [ $# -eq 1 ] || die "usage: html-engine PREFIX"; html_engine "$1" ;;
   *) die "unknown command '${cmd}'" ;;
 esac

@@ -15,6 +15,8 @@ const wchar_t kApplicationClass[] = L"TApplication";
 const wchar_t kMainIconName[] = L"MAINICON";
 constexpr int kTitleBufferSize = 256;
 constexpr UINT kErrorBoxFlags = MB_OK | MB_ICONSTOP;
+// Posted to the application window once it has been activated.
+constexpr UINT kActivateMainForm = WM_APP;
 
 TApplication* application = nullptr;
 
@@ -124,7 +126,7 @@ void TApplication::ProcessMessage()
         terminated_ = true;
         return;
     }
-    if (message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST && OfferKey(message)) return;
+    if (message.message >= kOfferedKeyFirst && message.message <= kOfferedKeyLast && OfferKey(message)) return;
     TranslateMessage(&message);
     DispatchMessageW(&message);
 }
@@ -234,6 +236,18 @@ void TApplication::DestroyForms()
 LRESULT TApplication::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
+    case WM_ACTIVATE:
+        // The taskbar entry and Alt+Tab activate this hidden window, but the
+        // user means the main window. Passed on once this activation is over.
+        if (LOWORD(wParam) != WA_INACTIVE) PostMessageW(window_.Get(), kActivateMainForm, 0, 0);
+        break;
+    case kActivateMainForm:
+        // Not while an error box, which disables the main window, or anything
+        // else has taken the activation meanwhile.
+        if (mainForm_ != nullptr && mainForm_->HandleAllocated() && GetActiveWindow() == window_.Get() &&
+            IsWindowVisible(mainForm_->Handle()) && IsWindowEnabled(mainForm_->Handle()))
+            SetActiveWindow(mainForm_->Handle());
+        return 0;
     case WM_CLOSE:
         if (mainForm_ != nullptr) mainForm_->Close();
         return 0;

@@ -29,17 +29,6 @@ int ReadStartupShowCommand()
     return (startup.dwFlags & STARTF_USESHOWWINDOW) != 0 ? startup.wShowWindow : SW_SHOWDEFAULT;
 }
 
-const void* FailureAddress(std::exception_ptr error)
-{
-    try {
-        std::rethrow_exception(error);
-    } catch (const Exception& e) {
-        return e.Address();
-    } catch (...) {
-        return nullptr;
-    }
-}
-
 [[noreturn]] void RuntimeError(std::exception_ptr error)
 {
     ShowRuntimeErrorBox(kRuntimeErrorUnhandled, FailureAddress(error));
@@ -47,7 +36,8 @@ const void* FailureAddress(std::exception_ptr error)
 }
 
 // A C++ failure that no catch site can take any more, for instance one
-// escaping a destructor during the exit sequence.
+// escaping a destructor during the exit sequence; or none at all, after a
+// pure virtual call or a bare std::terminate.
 [[noreturn]] void OnTerminate()
 {
     RuntimeError(std::current_exception());

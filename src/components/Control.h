@@ -118,3 +118,7 @@ private:
 
 // Key offers travel as this message number above the key message.
 constexpr UINT kKeyOfferBase = 0xBC00;
+// The key messages that are offered: WM_KEYDOWN to 0x0108. The headers'
+// WM_KEYLAST is 0x0109 for Windows XP and later, which takes WM_UNICHAR in.
+constexpr UINT kOfferedKeyFirst = WM_KEYDOWN;
+constexpr UINT kOfferedKeyLast = 0x0108;

@@ -103,7 +103,8 @@ bool TEdit::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& r
         return false;
     case WM_SETFOCUS:
         result = DefSubclassProc(Handle(), message, wParam, lParam);
-        if (!focusByMouse_) SendMessageW(Handle(), EM_SETSEL, 0, -1);
+        if (!focusByMouse_ && (Parent() == nullptr || !Parent()->RestoringFocus()))
+            SendMessageW(Handle(), EM_SETSEL, 0, -1);
         return true;
     case WM_KEYDOWN:
         if (wParam == VK_TAB && Parent() != nullptr) {

@@ -9,6 +9,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 class TFont {
 public:
     TFont();
@@ -24,10 +26,16 @@ public:
     bool SetProperty(const FormProperty& property);
 
     HFONT Handle() const;
+    // The font to draw text with: Handle() when its face has a glyph for
+    // every character, else the same face and height in the character set
+    // of the text's script, which the font mapper may fill with another face.
+    HFONT HandleFor(const std::wstring& text) const;
 
 private:
     FontAttributes attributes_;
     mutable GdiObject handle_;
+    mutable std::wstring checkedText_;
+    mutable GdiObject fallback_;  // null while Handle() has every glyph of checkedText_
 };
 
 COLORREF ColorToRgb(Color color);

@@ -210,7 +210,7 @@ TControl* TForm::ControlAtPos(POINT client) const
     return nullptr;
 }
 
-void TForm::SelectNext(TWinControl* current, bool forward)
+bool TForm::SelectNext(TWinControl* current, bool forward)
 {
     std::vector<TWinControl*> stops;
     for (TControl* control : controls_) {
@@ -219,13 +219,29 @@ void TForm::SelectNext(TWinControl* current, bool forward)
         if (auto* browser = dynamic_cast<TWebBrowser*>(windowed); browser && !browser->TabStop()) continue;
         stops.push_back(windowed);
     }
-    if (stops.empty()) return;
+    if (stops.empty()) return false;
     std::stable_sort(stops.begin(), stops.end(),
                      [](const TWinControl* a, const TWinControl* b) { return a->TabOrder() < b->TabOrder(); });
     auto at = std::find(stops.begin(), stops.end(), current);
-    size_t index = at == stops.end() ? 0 : static_cast<size_t>(at - stops.begin());
+    size_t index = at != stops.end() ? static_cast<size_t>(at - stops.begin()) : forward ? stops.size() - 1 : 0;
     index = forward ? (index + 1) % stops.size() : (index + stops.size() - 1) % stops.size();
     SetFocus(stops[index]->Handle());
+    return true;
+}
+
+void TForm::RememberFocus()
+{
+    HWND focus = GetFocus();
+    if (focus != nullptr && IsChild(Handle(), focus)) focusedChild_ = focus;
+}
+
+bool TForm::RestoreFocus()
+{
+    if (focusedChild_ == nullptr || !IsWindow(focusedChild_) || !IsChild(Handle(), focusedChild_)) return false;
+    restoringFocus_ = true;
+    SetFocus(focusedChild_);
+    restoringFocus_ = false;
+    return true;
 }
 
 // The bottom-aligned bar spans the client width at its foot; every other
@@ -393,6 +409,9 @@ LRESULT TForm::HandleFormMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_CANCELMODE:
     case WM_CAPTURECHANGED:
+        // Disabling the window (under an error box) sends WM_CANCELMODE and
+        // then takes the focus away before any deactivation says where it was.
+        if (message == WM_CANCELMODE) RememberFocus();
         if (captureControl_ != nullptr && reinterpret_cast<HWND>(lParam) != Handle()) {
             captureControl_->CancelMode();
             captureControl_ = nullptr;
@@ -404,14 +423,13 @@ LRESULT TForm::HandleFormMessage(UINT message, WPARAM wParam, LPARAM lParam)
             if (auto* edit = dynamic_cast<TEdit*>(FromWindow(reinterpret_cast<HWND>(lParam)))) edit->Change();
         return 0;
     case WM_ACTIVATE:
-        // A plain window forgets its focused control when it loses activation;
-        // after an error box the user should be back where they were typing.
+        // A plain window forgets its focused control when it loses activation
+        // and takes the focus itself when it gains it. The user should be back
+        // where they were, after an error box or another program; the first
+        // time, the focus goes to the first control in tab order.
         if (LOWORD(wParam) == WA_INACTIVE) {
-            HWND focus = GetFocus();
-            if (focus != nullptr && IsChild(Handle(), focus)) focusedChild_ = focus;
-        } else if (HIWORD(wParam) == 0 && focusedChild_ != nullptr && IsWindow(focusedChild_) &&
-                   IsChild(Handle(), focusedChild_)) {
-            SetFocus(focusedChild_);
+            RememberFocus();
+        } else if (HIWORD(wParam) == 0 && (RestoreFocus() || SelectNext(nullptr, true))) {
             return 0;
         }
         break;

@@ -33,7 +33,13 @@ public:
 
     // The windowless control under a point of the client area, if any.
     TControl* ControlAtPos(POINT client) const;
-    void SelectNext(TWinControl* current, bool forward);
+    // Focuses the next control in tab order that takes the focus; with no
+    // current control, the first one (the last one backwards). False when
+    // there is none.
+    bool SelectNext(TWinControl* current, bool forward);
+    // True while the focus goes back to the control that had it before the
+    // window lost activation: that is no entering of the control.
+    bool RestoringFocus() const { return restoringFocus_; }
 
 protected:
     // Reads the definition named after the window class, scales it to the
@@ -53,6 +59,8 @@ private:
     void ScrollTo(POINT position);
     void Scroll(int bar, WPARAM request);
     void PaintControls(HDC dc);
+    void RememberFocus();
+    bool RestoreFocus();
 
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleFormMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -72,4 +80,5 @@ private:
     POINT scroll_{0, 0};
     bool realigning_ = false;
     HWND focusedChild_ = nullptr;
+    bool restoringFocus_ = false;
 };

@@ -46,8 +46,8 @@ void TLabel::AdjustSize()
     RECT extent{0, 0, 0, 0};
     {
         ScreenDC dc;
-        SelectedObject font(dc.Get(), Font().Handle());
         const std::wstring text = Widen(caption_);
+        SelectedObject font(dc.Get(), Font().HandleFor(text));
         DrawTextW(dc.Get(), text.c_str(), static_cast<int>(text.size()), &extent, TextFormat() | DT_CALCRECT);
     }
     Invalidate();
@@ -68,10 +68,10 @@ void TLabel::Paint(HDC dc)
     const COLORREF background = ColorToRgb(Parent() != nullptr ? Parent()->Color() : clWindow);
     SetBkColor(dc, background);
     ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &place, nullptr, 0, nullptr);
-    SelectedObject font(dc, Font().Handle());
+    const std::wstring text = Widen(caption_);
+    SelectedObject font(dc, Font().HandleFor(text));
     SetTextColor(dc, ColorToRgb(Font().TextColor()));
     SetBkMode(dc, TRANSPARENT);
-    const std::wstring text = Widen(caption_);
     DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &place, TextFormat());
 }
 

@@ -118,7 +118,7 @@ bool TWebBrowser::OfferKey(MSG& message)
 
 bool TWebBrowser::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
-    if (message >= kKeyOfferBase + WM_KEYFIRST && message <= kKeyOfferBase + WM_KEYLAST) {
+    if (message >= kKeyOfferBase + kOfferedKeyFirst && message <= kKeyOfferBase + kOfferedKeyLast) {
         // The key was meant for the control's own window, which has the focus.
         MSG key{GetFocus(), message - kKeyOfferBase, wParam, lParam, static_cast<DWORD>(GetMessageTime()), {}};
         const DWORD position = GetMessagePos();
@@ -128,6 +128,10 @@ bool TWebBrowser::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
     }
     if (message == WM_ERASEBKGND) {
         result = 1;
+        return true;
+    }
+    if (message == WM_SETFOCUS) {
+        browser_->Focus(Handle(), SiteBounds());
         return true;
     }
     return false;

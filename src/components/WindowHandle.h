@@ -44,6 +44,12 @@ public:
     GdiObject& operator=(const GdiObject&) = delete;
 
     HGDIOBJ Get() const { return object_; }
+    HGDIOBJ Release()
+    {
+        HGDIOBJ object = object_;
+        object_ = nullptr;
+        return object;
+    }
     void Reset(HGDIOBJ object = nullptr)
     {
         if (object_ != nullptr) DeleteObject(object_);

@@ -53,3 +53,9 @@ QB_EXCEPTION_CLASS(EOleSysError, EOleError);
 QB_EXCEPTION_CLASS(EOleException, EOleSysError);
 
 #undef QB_EXCEPTION_CLASS
+
+// The code address that a run-time error names for a failure: the raise site
+// of an Exception, null for anything else and when there is no failure at
+// all (a terminate with no exception in flight: a pure virtual call, a bare
+// std::terminate).
+const void* FailureAddress(const std::exception_ptr& error) noexcept;

@@ -77,3 +77,14 @@ int HimetricToPixels(int himetric, int ppi) {
 int PixelsToHimetric(int pixels, int ppi) {
     return MulDivRounded(pixels, kHimetricPerInch, ppi);
 }
+
+std::optional<Extent> SavedStateExtent(const std::vector<std::uint8_t>& state) {
+    constexpr size_t kExtentOffset = 4;
+    if (state.size() < kExtentOffset + 8) return std::nullopt;
+    auto readInt32 = [&](size_t at) {
+        std::uint32_t value = 0;
+        for (size_t i = 0; i < 4; ++i) value |= std::uint32_t{state[at + i]} << (8 * i);
+        return static_cast<int>(static_cast<std::int32_t>(value));
+    };
+    return Extent{readInt32(kExtentOffset), readInt32(kExtentOffset + 4)};
+}

@@ -2,7 +2,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 // Same contract as the Windows MulDiv (named apart from it, which windows.h
 // declares in the global namespace too): a * b held in 64 bits, divided by c,
@@ -48,3 +50,12 @@ FontAttributes AdaptWindowFont(const FontAttributes& loaded, int designHeight, i
 // HIMETRIC (0.01 mm) to pixels at ppi, rounded.
 int HimetricToPixels(int himetric, int ppi);
 int PixelsToHimetric(int pixels, int ppi);
+
+// The extent, in HIMETRIC, that the browser control's saved state holds: two
+// little-endian 32-bit values at bytes 4 and 8; none in a shorter state.
+struct Extent {
+    int cx = 0;
+    int cy = 0;
+    bool operator==(const Extent&) const = default;
+};
+std::optional<Extent> SavedStateExtent(const std::vector<std::uint8_t>& state);

@@ -49,7 +49,12 @@ BrowserHost::~BrowserHost()
 
 void BrowserHost::Load(const std::vector<std::uint8_t>& savedState)
 {
-    if (loaded_) return;
+    if (!stateLoaded_) LoadState(savedState);
+    if (!joined_) JoinEvents();
+}
+
+void BrowserHost::LoadState(const std::vector<std::uint8_t>& savedState)
+{
     if (savedState.empty()) {
         OleCheck(persistStream_->InitNew());
     } else {
@@ -57,15 +62,33 @@ void BrowserHost::Load(const std::vector<std::uint8_t>& savedState)
         if (!stream) OleCheck(E_OUTOFMEMORY);
         OleCheck(persistStream_->Load(stream.Get()));
     }
+    stateLoaded_ = true;
+    // Wine's control reads nothing from the state and keeps its default
+    // extent of 50 x 20 pixels; offered the saved one, it takes it.
+    if (const auto saved = SavedStateExtent(savedState)) {
+        SIZEL current{};
+        if (FAILED(oleObject_->GetExtent(DVASPECT_CONTENT, &current)) || current.cx != saved->cx ||
+            current.cy != saved->cy) {
+            SIZEL offered{saved->cx, saved->cy};
+            oleObject_->SetExtent(DVASPECT_CONTENT, &offered);
+        }
+    }
+}
+
+void BrowserHost::JoinEvents()
+{
     ComPtr<IConnectionPointContainer> container;
     OleCheck(oleObject_.As(&container));
     ComPtr<IConnectionPoint> source;
     OleCheck(container->FindConnectionPoint(DIID_DWebBrowserEvents2, &source));
-    OleCheck(source->Advise(static_cast<IDispatch*>(site_.Get()), &eventCookie_));
+    DWORD cookie = 0;
+    OleCheck(source->Advise(static_cast<IDispatch*>(site_.Get()), &cookie));
     eventSource_ = std::move(source);
-    loaded_ = true;
+    eventCookie_ = cookie;
+    joined_ = true;
 }
 
+// After a refused SetExtent the control's own extent stands.
 SIZE BrowserHost::ExtentPixels() const
 {
     SIZEL himetric{};
@@ -96,8 +119,27 @@ void BrowserHost::SetBounds(const RECT& bounds)
     if (inPlaceObject_) inPlaceObject_->SetObjectRects(&bounds, &bounds);
 }
 
+// UI activation, after which the control focuses its own window; where it
+// does not, its in-place window takes the focus, so that keys reach the page.
+void BrowserHost::Focus(HWND parent, const RECT& bounds)
+{
+    if (!Active()) return;
+    if (!uiActive_) {
+        // Set first: the control may focus the page view again on the way.
+        uiActive_ = true;
+        RECT position = bounds;
+        if (FAILED(oleObject_->DoVerb(OLEIVERB_UIACTIVATE, nullptr, site_.Get(), 0, parent, &position)))
+            uiActive_ = false;
+    }
+    HWND window = nullptr;
+    if (FAILED(inPlaceObject_->GetWindow(&window)) || window == nullptr || window == parent) return;
+    HWND focus = GetFocus();
+    if (focus != window && !IsChild(window, focus)) SetFocus(window);
+}
+
 void BrowserHost::Deactivate()
 {
+    uiActive_ = false;
     activeObject_.Reset();
     if (inPlaceObject_) {
         inPlaceObject_->InPlaceDeactivate();

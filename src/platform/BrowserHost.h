@@ -24,9 +24,10 @@ public:
     // Misc status read at creation (OLEMISC_*).
     DWORD MiscStatus() const { return miscStatus_; }
 
-    bool Loaded() const { return loaded_; }
+    bool Loaded() const { return stateLoaded_ && joined_; }
     // Loads the saved state (or InitNew when there is none) and joins the
-    // event sink. Raises EOleSysError.
+    // event sink; after a failure, a second call does only what is still
+    // missing, since the control refuses a second Load. Raises EOleSysError.
     void Load(const std::vector<std::uint8_t>& savedState);
 
     // The control's extent converted to pixels at the screen's resolution.
@@ -38,6 +39,9 @@ public:
     void Activate(HWND parent, const RECT& bounds);
     bool Active() const { return inPlaceObject_ != nullptr; }
     void SetBounds(const RECT& bounds);
+    // Focus entering the page view goes on into the control. parent and
+    // bounds are those of Activate.
+    void Focus(HWND parent, const RECT& bounds);
     void Deactivate();
 
     // Raise EOleException; "Interface not supported" without IWebBrowser2.
@@ -48,6 +52,8 @@ public:
     bool TranslateAccelerator(MSG& message);
 
 private:
+    void LoadState(const std::vector<std::uint8_t>& savedState);
+    void JoinEvents();
     IWebBrowser2& WebBrowser();
 
     Microsoft::WRL::ComPtr<BrowserSite> site_;
@@ -59,5 +65,7 @@ private:
     Microsoft::WRL::ComPtr<IConnectionPoint> eventSource_;
     DWORD eventCookie_ = 0;
     DWORD miscStatus_ = 0;
-    bool loaded_ = false;
+    bool uiActive_ = false;
+    bool stateLoaded_ = false;
+    bool joined_ = false;
 };

@@ -73,7 +73,7 @@ public:
     STDMETHODIMP EnableModeless(BOOL) override { return S_OK; }
     STDMETHODIMP TranslateAccelerator(MSG*, WORD) override { return S_FALSE; }
 
-    // IDispatch: the DWebBrowserEvents2 sink
+    // IDispatch: the DWebBrowserEvents2 sink; it has no ambient properties
     STDMETHODIMP GetTypeInfoCount(UINT* count) override;
     STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
     STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
