@@ -1,5 +1,6 @@
 # make run: build and start the viewer (under Wine on Linux).
 # make test: build everything and run every test.
+# make bench: build everything and run the benchmarks (not part of make test).
 BUILD ?= build
 JOBS ?= $(shell nproc)
 NATIVE := $(BUILD)/native
