@@ -26,9 +26,8 @@ setup() {
   rm -rf "$state" && mkdir -p "$state/logs"
   "$prefixes" xvfb "$state/x.state"
   "$prefixes" create "$state/wine"
-  # Wine keeps its windows to itself on the bare Xvfb: handed to a window
-  # manager that is not there, each hidden window would cost a 2 s wait.
-  wine wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f
+  # As `make run` makes its prefix on a private Xvfb, where no window manager runs.
+  "$prefixes" managed "$state/wine" N
   "$prefixes" copy "$state/wine" "$state/double"
   "$prefixes" register "$state/double" "$clsid" "$win64/QbBrowserDouble.dll"
   # Wine 8 reads the http handler from HKLM only.

@@ -179,7 +179,7 @@ void ScenarioLifecycle() {
         // Activation through the taskbar reaches the application window first.
         Click(Edit(v), {5, 5});
         WaitFor([&] { return v.Focus() == Edit(v); });
-        { Elsewhere other; }
+        Elsewhere other;
         SetForegroundWindow(v.App());
         Expect(WaitFor([&] { return v.Focus() == Edit(v); }, 3000), "activation from the taskbar gives the focus back to Edit1");
         ExpectEq(Utf8(L"TForm1"), Utf8(ClassOf(v.Active())), "and the main window is active again");
