@@ -1,6 +1,7 @@
 # make run: build and start the viewer (under Wine on Linux).
 # make test: build everything and run every test.
 # make bench: build everything and run the benchmarks (not part of make test).
+# make fuzz: a long fuzz run (QB_FUZZ_LONG_SECONDS, default 600).
 BUILD ?= build
 JOBS ?= $(shell nproc)
 NATIVE := $(BUILD)/native
@@ -8,7 +9,7 @@ WIN32 := $(BUILD)/win32
 WIN64 := $(BUILD)/win64
 CMAKE_OPTS ?=
 
-.PHONY: all deps build run test bench dist clean
+.PHONY: all deps build run test bench fuzz dist clean
 
 all: build
 
@@ -28,6 +29,10 @@ run: build
 
 test: build
 	ctest --test-dir $(NATIVE) --output-on-failure --timeout 900
+
+# A long fuzz run of the core's readers, outside make test.
+fuzz: build
+	cmake --build $(NATIVE) --target fuzz
 
 bench: build
 	bench/run-bench.sh $(BUILD)/bench $(WIN32) $(WIN64)

@@ -1,0 +1,108 @@
+// ProgressBar1 under a run of ProgressChange pairs, as WebBrowser1ProgressChange
+// hands them on (Max, then Position), against a fake control that clamps its
+// position to its range the way the platform's progress bar does.
+#include "Exceptions.h"
+#include "ProgressRange.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+class FakeBar : public ProgressBarWindow {
+public:
+    bool exists = false;
+    int lo = 0, hi = 100, pos = 0;
+    std::string sent;
+    bool Exists() const override { return exists; }
+    void SendRange(std::int32_t min, std::int32_t max) override {
+        lo = min, hi = max, pos = std::clamp(pos, lo, hi);
+        sent += "range " + std::to_string(min) + " " + std::to_string(max) + " ";
+    }
+    void SendPosition(std::int32_t position) override {
+        pos = std::clamp(position, lo, std::max(lo, hi));
+        sent += "pos " + std::to_string(position) + " ";
+    }
+    std::int32_t ReadPosition() override { return pos; }
+};
+
+constexpr int kCreate = INT32_MIN;  // row marker: the bar's window is made now
+
+struct Row {
+    int progress, max;
+    std::string_view sent;
+    int shownMax, shownPos;  // what the control shows afterwards
+    std::string_view error = "";
+};
+
+const Row kWide[] = {
+    {500, 1000, "", 1000, 0},  // no window yet: stored, nothing lost
+    {0, kCreate, "range 0 1000 pos 500 ", 1000, 500},
+    {900, 1000, "pos 900 ", 1000, 900},  // an unchanged Max sends no range
+    {50, 100, "range 0 100 pos 50 ", 100, 50},
+    {500, 1000, "range 0 1000 pos 500 ", 1000, 500},  // range first, or 500 is cut to 100
+    {-1, 10, "range 0 10 pos -1 ", 10, 0},
+    {20, 10, "pos 20 ", 10, 10},
+    {5, -1, "", 10, 10, "TProgressBar property out of range"},
+    {0, 0, "range 0 0 pos 0 ", 0, 0},
+    {INT32_MAX, INT32_MAX, "range 0 2147483647 pos 2147483647 ", INT32_MAX, INT32_MAX},
+};
+
+const Row kNarrow[] = {
+    {0, kCreate, "range 0 100 pos 0 ", 100, 0},
+    {70000, 65535, "range 0 65535 ", 65535, 0, "Value must be between 0 and 65535"},
+    {10, 65536, "", 65535, 0, "Value must be between 0 and 65535"},
+    {-1, 100, "range 0 100 ", 100, 0, "Value must be between 0 and 65535"},
+    {65535, 65535, "range 0 65535 pos 65535 ", 65535, 65535},
+};
+
+void Apply(const char* mode, bool wide, const Row* rows, std::size_t count) {
+    FakeBar bar;
+    ProgressRange range(bar, wide);
+    for (std::size_t i = 0; i < count; ++i) {
+        const Row& row = rows[i];
+        const std::string name = std::string(mode) + " row " + std::to_string(i);
+        bar.sent.clear();
+        std::string error;
+        try {
+            if (row.max == kCreate) {
+                bar.exists = true;
+                range.WindowCreated();
+            } else {
+                range.SetMax(row.max);
+                range.SetPosition(row.progress);
+            }
+        } catch (const EInvalidOperation& failure) {
+            error = failure.Message();
+        }
+        EXPECT_EQ(error, row.error) << name;
+        EXPECT_EQ(bar.sent, row.sent) << name;
+        EXPECT_EQ(range.Max(), row.shownMax) << name;
+        if (bar.exists) {
+            EXPECT_EQ(bar.hi, row.shownMax) << name;
+            EXPECT_EQ(bar.pos, row.shownPos) << name;
+        }
+        EXPECT_EQ(range.Min(), 0) << name;
+    }
+}
+
+TEST(Progress, ChangePairsAndBarStates) {
+    Apply("32-bit", true, kWide, std::size(kWide));
+    Apply("16-bit", false, kNarrow, std::size(kNarrow));
+}
+
+TEST(Progress, PositionSurvivesANewWindow) {
+    FakeBar bar;
+    bar.exists = true;
+    ProgressRange range(bar, true);
+    range.SetMax(1000);
+    range.SetPosition(700);
+    range.WindowDestroying();
+    bar.pos = 0, bar.lo = 0, bar.hi = 100;  // the new control starts at its defaults
+    range.WindowCreated();
+    EXPECT_EQ(bar.sent, "range 0 1000 pos 700 range 0 1000 pos 700 ");
+    EXPECT_EQ(range.Position(), 700);
+}
+
+}  // namespace

@@ -1,0 +1,78 @@
+// When the refresh timer kills and starts its platform timer: each row is one
+// setter call on a timer built as the form builds Timer1, and the platform
+// calls it must make.
+#include "Exceptions.h"
+#include "TimerSchedule.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class FakeTimer : public PlatformTimer {
+public:
+    std::string calls;
+    bool refuse = false;
+    void Kill() override { calls += "kill "; }
+    bool Start(std::uint32_t interval) override {
+        calls += "start " + std::to_string(interval) + " ";
+        return !refuse;
+    }
+};
+
+enum class Set { Interval, Enabled, Handler, RefuseNext };
+struct Step {
+    Set what;
+    std::uint32_t value;
+    std::string_view calls;
+    bool raises = false;
+};
+
+// Class default 1000 ms; the form sets Interval 300000, then attaches OnTimer.
+const Step kSteps[] = {
+    {Set::Interval, 300000, "kill "},
+    {Set::Handler, 1, "kill start 300000 "},
+    {Set::Interval, 300000, ""},  // "05" after "5": the countdown goes on
+    {Set::Interval, 60000, "kill start 60000 "},
+    {Set::Interval, 0, "kill "},  // "0" stops the timer
+    {Set::Interval, 0, ""},
+    {Set::Interval, 120000, "kill start 120000 "},  // "02" arms it again
+    {Set::Enabled, 1, ""},
+    {Set::RefuseNext, 1, ""},
+    {Set::Interval, 180000, "kill start 180000 ", true},
+    {Set::Interval, 180000, ""},  // the refused value is kept and not retried
+    {Set::Interval, 4294920000u, "kill start 4294920000 "},
+    {Set::Handler, 0, "kill "},
+    {Set::Handler, 1, "kill start 4294920000 "},
+    {Set::Enabled, 0, "kill "},  // the window's destruction
+    {Set::Interval, 60000, "kill "},
+    {Set::Enabled, 1, "kill start 60000 "},
+};
+
+TEST(Timer, RearmRules) {
+    FakeTimer platform;
+    TimerSchedule schedule(platform);
+    for (std::size_t row = 0; row < std::size(kSteps); ++row) {
+        const Step& step = kSteps[row];
+        platform.calls.clear();
+        bool raised = false;
+        try {
+            switch (step.what) {
+            case Set::Interval: schedule.SetInterval(step.value); break;
+            case Set::Enabled: schedule.SetEnabled(step.value != 0); break;
+            case Set::Handler: schedule.SetHandlerAttached(step.value != 0); break;
+            case Set::RefuseNext: platform.refuse = true; continue;
+            }
+        } catch (const EOutOfResources& error) {
+            raised = true;
+            EXPECT_EQ(error.Message(), "Not enough timers available") << "row " << row;
+        }
+        platform.refuse = false;
+        EXPECT_EQ(platform.calls, step.calls) << "row " << row;
+        EXPECT_EQ(raised, step.raises) << "row " << row;
+        if (step.what == Set::Interval) {
+            EXPECT_EQ(schedule.Interval(), step.value) << "row " << row;
+        }
+    }
+}
+
+}  // namespace
