@@ -1,6 +1,7 @@
 // The texts of the error boxes: the full stop the error display adds, the
 // message of a failed browser call, the start-up failure box cut to its
 // buffer, and the run-time error box.
+#include "Exceptions.h"
 #include "MessageText.h"
 
 #include <gtest/gtest.h>
@@ -69,6 +70,16 @@ TEST(MessageText, RuntimeErrorBox) {
                          {5, 0xDEADBEEF, "Runtime error   5 at DEADBEEF"},
                          {42, 0, "Runtime error  42 at 00000000"}};
     for (const Row& r : kRows) EXPECT_EQ(RuntimeErrorText(r.number, r.address), r.text) << "error " << r.number;
+}
+
+// The terminate handler's address: a bare std::terminate or a pure virtual
+// call has no exception in flight, and a foreign exception no raise site.
+TEST(MessageText, RuntimeErrorAddress) {
+    EXPECT_EQ(FailureAddress(nullptr), nullptr) << "no exception in flight";
+    EXPECT_EQ(FailureAddress(std::make_exception_ptr(42)), nullptr) << "not one of the program's";
+    const Exception raised("m");
+    EXPECT_EQ(FailureAddress(std::make_exception_ptr(raised)), raised.Address()) << "the program's own";
+    EXPECT_NE(raised.Address(), nullptr);
 }
 
 }  // namespace
