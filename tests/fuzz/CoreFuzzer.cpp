@@ -28,15 +28,12 @@ void Number(std::string_view text) {
 }
 
 // Converts each value the way the window's properties ask for them.
-class Reader : public FormReader {
-public:
+struct Reader : FormReader {
     void SetFormProperty(const FormProperty& property) override { Convert(property.value); }
     void CreateComponent(const FormComponent&) override {}
     void SetComponentProperty(const FormComponent&, const FormProperty& property) override {
         Convert(property.value);
     }
-
-private:
     static void Convert(const FormValue& value) {
         switch (value.kind) {
         case FormValue::Kind::Integer: value.AsInteger(); break;

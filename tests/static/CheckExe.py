@@ -2,10 +2,10 @@
 """Static checks of a built QuellmarkBrenvik.exe, read with pefile: one group
 per run, every failed check printed on its own line."""
 
-import argparse
 import os
 import struct
 import sys
+import types
 
 import pefile
 
@@ -29,11 +29,6 @@ def Resource(pe, typeId, name):
     return None
 
 
-def Header(pe, args, check):
-    check(pe.FILE_HEADER.Machine == kMachines[args.machine], f"machine {pe.FILE_HEADER.Machine:#x}")
-    check(pe.OPTIONAL_HEADER.Subsystem == 2, f"subsystem {pe.OPTIONAL_HEADER.Subsystem}, not the GUI (2)")
-
-
 def Imports(pe, args, check):
     entries = getattr(pe, "DIRECTORY_ENTRY_IMPORT", []) + getattr(pe, "DIRECTORY_ENTRY_DELAY_IMPORT", [])
     dlls = [entry.dll.decode("ascii").lower() for entry in entries]
@@ -41,7 +36,9 @@ def Imports(pe, args, check):
     check(dlls and not foreign, f"imports from DLLs that are not the system's: {foreign or 'no imports'}")
 
 
-def Hardening(pe, args, check):
+def Header(pe, args, check):
+    check(pe.FILE_HEADER.Machine == kMachines[args.machine], f"machine {pe.FILE_HEADER.Machine:#x}")
+    check(pe.OPTIONAL_HEADER.Subsystem == 2, f"subsystem {pe.OPTIONAL_HEADER.Subsystem}, not the GUI (2)")
     flags = pe.OPTIONAL_HEADER.DllCharacteristics
     check(flags & kDynamicBase and pe.OPTIONAL_HEADER.DATA_DIRECTORY[5].Size > 0,
           f"no ASLR (DYNAMIC_BASE and relocations) in {flags:#x}")
@@ -61,8 +58,8 @@ def Size(pe, args, check):
 
 
 def Version(pe, args, check):
-    fixed = pe.VS_FIXEDFILEINFO[0] if hasattr(pe, "VS_FIXEDFILEINFO") else None
-    if not check(fixed is not None and fixed.Signature == 0xFEEF04BD, "no parsable version block"):
+    fixed = getattr(pe, "VS_FIXEDFILEINFO", [None])[0]
+    if not check(fixed and fixed.Signature == 0xFEEF04BD, "no parsable version block"):
         return
     parts = [int(part) for part in (args.version.split(".") + ["0"] * 4)[:4]]
     packed = (parts[0] << 16 | parts[1], parts[2] << 16 | parts[3])
@@ -77,48 +74,38 @@ def Version(pe, args, check):
 
 
 def Images(pe, args, check):
-    # Group entry: width, height, (icon: colours, reserved) planes, bit count, bytes, image id.
-    for what, group, image, entry, expected in [
-            ("icon", (kRtGroupIcon, "MAINICON"), kRtIcon, "<BBBBHHIH", (32, 32, 32, 0, 1, 32, 4264, 1)),
-            ("cursor", (kRtGroupCursor, 32761), kRtCursor, "<HHHHIH", (32, 32, 1, 1, 308, 8))]:
-        data = Resource(pe, *group)
-        if not check(data is not None and struct.unpack_from("<HHH", data)[1:] == (1 if what == "icon" else 2, 1),
-                     f"{what} group missing or not one entry"):
-            continue
-        got = struct.unpack_from(entry, data, 6)
-        check(got == expected, f"{what} group entry {got}, expected {expected}")
-        bits = Resource(pe, image, expected[-1])
-        check(bits is not None and len(bits) == expected[-2], f"{what} image of {len(bits or b'')} bytes")
-        offset = 4 if what == "cursor" else 0
-        if bits is not None and len(bits) >= offset + 16:
-            size, width, height, planes, bitCount = struct.unpack_from("<IiiHH", bits, offset)
-            check((size, width, height, planes, bitCount) == (40, 32, 64, 1, expected[-3]),
-                  f"{what} bitmap header {(size, width, height, planes, bitCount)}")
-        if what == "cursor" and bits is not None:
-            check(struct.unpack_from("<HH", bits) == (7, 1), f"hot spot {struct.unpack_from('<HH', bits)}")
+    # Directory entry fields: width, height, (icon: colours, reserved), planes, bits, bytes, image id;
+    # then the image's bitmap header: size, width, height (both halves), planes, bits.
+    for what, group, image, entry, expected, skip in [
+            ("icon", (kRtGroupIcon, "MAINICON"), kRtIcon, "<BBBBHHIH", (32, 32, 32, 0, 1, 32, 4264, 1), 0),
+            ("cursor", (kRtGroupCursor, 32761), kRtCursor, "<HHHHIH", (32, 32, 1, 1, 308, 8), 4)]:
+        data = Resource(pe, *group) or bytes(6)
+        check(struct.unpack_from("<H", data, 4) == (1,), f"{what} directory without exactly one entry")
+        got = struct.unpack_from(entry, data + bytes(16), 6)
+        check(got == expected, f"{what} directory entry {got}, expected {expected}")
+        bits = (Resource(pe, image, expected[-1]) or b"") + bytes(60)
+        check(len(bits) - 60 == expected[-2], f"{what} image of {len(bits) - 60} bytes")
+        header = struct.unpack_from("<IiiHH", bits, skip)
+        check(header == (40, 32, 64, 1, expected[-3]), f"{what} bitmap header {header}")
+        check(not skip or struct.unpack_from("<HH", bits) == (7, 1), f"hot spot {struct.unpack_from('<HH', bits)}")
 
 
-kGroups = {"header": Header, "imports": Imports, "hardening": Hardening, "size": Size, "version": Version,
+kGroups = {"header": Header, "imports": Imports, "size": Size, "version": Version,
            "images": Images}
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__)
-    parser.add_argument("--exe", required=True)
-    parser.add_argument("--machine", choices=sorted(kMachines), required=True)
-    parser.add_argument("--version", default="1.0.0.0", help="the program's version, from CMake")
-    parser.add_argument("group", choices=sorted(kGroups))
-    args = parser.parse_args()
+    """Usage: CheckExe.py <exe> <i386|amd64> <the program's version, from CMake> <group>"""
+    args = types.SimpleNamespace(**dict(zip(("exe", "machine", "version", "group"), sys.argv[1:])))
     failures = []
 
     def Check(condition, what):
-        if not condition:
-            failures.append(what)
+        failures.append(None if condition else what)
         return bool(condition)
     kGroups[args.group](pefile.PE(args.exe), args, Check)
-    for failure in failures:
+    for failure in filter(None, failures):
         print(f"FAIL: {args.group}: {failure}")
-    return 1 if failures else 0
+    return 1 if any(failures) else 0
 
 
 if __name__ == "__main__":

@@ -10,8 +10,7 @@
 
 namespace {
 
-class FakeBar : public ProgressBarWindow {
-public:
+struct FakeBar : ProgressBarWindow {
     bool exists = false;
     int lo = 0, hi = 100, pos = 0;
     std::string sent;
@@ -27,7 +26,8 @@ public:
     std::int32_t ReadPosition() override { return pos; }
 };
 
-constexpr int kCreate = INT32_MIN;  // row marker: the bar's window is made now
+// Row marker: the bar's window is made now (again: a fresh control at its defaults).
+constexpr int kCreate = INT32_MIN;
 
 struct Row {
     int progress, max;
@@ -46,6 +46,8 @@ const Row kWide[] = {
     {20, 10, "pos 20 ", 10, 10},
     {5, -1, "", 10, 10, "TProgressBar property out of range"},
     {0, 0, "range 0 0 pos 0 ", 0, 0},
+    {70, 80, "range 0 80 pos 70 ", 80, 70},
+    {0, kCreate, "range 0 80 pos 70 ", 80, 70},
     {INT32_MAX, INT32_MAX, "range 0 2147483647 pos 2147483647 ", INT32_MAX, INT32_MAX},
 };
 
@@ -67,6 +69,8 @@ void Apply(const char* mode, bool wide, const Row* rows, std::size_t count) {
         std::string error;
         try {
             if (row.max == kCreate) {
+                if (bar.exists) range.WindowDestroying();
+                bar = FakeBar();
                 bar.exists = true;
                 range.WindowCreated();
             } else {
@@ -79,30 +83,13 @@ void Apply(const char* mode, bool wide, const Row* rows, std::size_t count) {
         EXPECT_EQ(error, row.error) << name;
         EXPECT_EQ(bar.sent, row.sent) << name;
         EXPECT_EQ(range.Max(), row.shownMax) << name;
-        if (bar.exists) {
-            EXPECT_EQ(bar.hi, row.shownMax) << name;
-            EXPECT_EQ(bar.pos, row.shownPos) << name;
-        }
-        EXPECT_EQ(range.Min(), 0) << name;
+        EXPECT_EQ(bar.pos, row.shownPos) << name;
     }
 }
 
 TEST(Progress, ChangePairsAndBarStates) {
     Apply("32-bit", true, kWide, std::size(kWide));
     Apply("16-bit", false, kNarrow, std::size(kNarrow));
-}
-
-TEST(Progress, PositionSurvivesANewWindow) {
-    FakeBar bar;
-    bar.exists = true;
-    ProgressRange range(bar, true);
-    range.SetMax(1000);
-    range.SetPosition(700);
-    range.WindowDestroying();
-    bar.pos = 0, bar.lo = 0, bar.hi = 100;  // the new control starts at its defaults
-    range.WindowCreated();
-    EXPECT_EQ(bar.sent, "range 0 1000 pos 700 range 0 1000 pos 700 ");
-    EXPECT_EQ(range.Position(), 700);
 }
 
 }  // namespace
