@@ -119,12 +119,6 @@ std::wstring Wide(const std::string& text) {
     return wide;
 }
 
-std::string Hex(unsigned long long value, int digits) {
-    char text[24];
-    std::snprintf(text, sizeof text, "%0*llx", digits, value);
-    return text;
-}
-
 std::string RectText(const RECT& r) {
     return std::to_string(r.left) + "," + std::to_string(r.top) + " " + std::to_string(r.right - r.left) + "x" +
            std::to_string(r.bottom - r.top);
@@ -162,14 +156,6 @@ RECT RectIn(HWND window, HWND reference) {
 HWND ChildOf(HWND parent, const wchar_t* className, int index) {
     for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
         if (ClassOf(child) == className && index-- == 0) return child;
-    return nullptr;
-}
-
-HWND DescendantOf(HWND ancestor, const wchar_t* className) {
-    for (HWND child = GetWindow(ancestor, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        if (ClassOf(child) == className) return child;
-        if (HWND found = DescendantOf(child, className)) return found;
-    }
     return nullptr;
 }
 
@@ -328,10 +314,12 @@ std::optional<Box> Viewer::WaitBox(size_t count) const {
     if (!WaitFor([&] { return Boxes().size() >= count; })) return std::nullopt;
     // The box is shown before its text control is filled in on some systems.
     Sleep(150);
-    HWND window = Boxes().front();  // EnumWindows lists the topmost first
+    return Read(Boxes().front());  // EnumWindows lists the topmost first
+}
+
+Box Viewer::Read(HWND box) const {
     constexpr int kTextControlId = 0xFFFF;
-    return Box{window, GetWindow(window, GW_OWNER), Utf8(TextOf(window)),
-               Utf8(TextOf(GetDlgItem(window, kTextControlId)))};
+    return Box{box, GetWindow(box, GW_OWNER), Utf8(TextOf(box)), Utf8(TextOf(GetDlgItem(box, kTextControlId)))};
 }
 
 bool Viewer::Dismiss(const Box& box) const {

@@ -18,7 +18,6 @@ int FinishChecks();
 
 std::string Utf8(const std::wstring& text);
 std::wstring Wide(const std::string& text);
-std::string Hex(unsigned long long value, int digits = 8);
 std::string RectText(const RECT& rect);  // "left,top widthxheight"
 
 struct Options {
@@ -34,7 +33,6 @@ std::wstring TextOf(HWND window);
 // The window's rectangle in the client coordinates of reference.
 RECT RectIn(HWND window, HWND reference);
 HWND ChildOf(HWND parent, const wchar_t* className, int index = 0);  // direct children in Z order
-HWND DescendantOf(HWND ancestor, const wchar_t* className);
 LRESULT SendBounded(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 
 void Click(HWND window, POINT client, bool left = true);
@@ -83,6 +81,7 @@ public:
     void Tick() const;  // the timer's message, as the platform would post it
 
     std::vector<HWND> Boxes() const;
+    Box Read(HWND box) const;
     std::optional<Box> WaitBox(size_t count = 1) const;  // the newest once count are open
     bool Dismiss(const Box& box) const;
     // Dismisses a box that must come, and checks what it says.

@@ -52,7 +52,6 @@ Layout ExpectedLayout(const std::wstring& host) {
     if (layout.ppi != 96 && -MulDiv(8, layout.ppi, 72) != -11) windowFont = MulDiv(-11, layout.ppi, 96);
     TEXTMETRICW metrics{};
     int m = Extent(MakeFont(L"MS Sans Serif", windowFont, false, false, DEFAULT_CHARSET), L"0", &metrics).cy;
-    layout.zeroHeight = m;
     RECT edit = Scaled(kEditLeft, 0, kEditWidth, 21, m);
     edit.bottom = edit.top + metrics.tmHeight + 8 * GetSystemMetrics(SM_CYBORDER);
     layout.edit = edit;

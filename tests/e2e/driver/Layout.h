@@ -8,7 +8,7 @@
 #include <vector>
 
 struct Layout {
-    int ppi = 96, zeroHeight = 13;
+    int ppi = 96;
     RECT edit{}, browser{};  // in the main window's client coordinates
     RECT label1{}, label2{};  // the link captions' extents in their fonts
     int label3Left = 0, label4Left = 0;
