@@ -3,8 +3,6 @@
 
 #include <cstdio>
 #include <fstream>
-#include <map>
-#include <sstream>
 
 Options options;
 
@@ -45,25 +43,14 @@ INPUT MouseInput(DWORD flags, POINT screen = {}) {
 
 INPUT MoveTo(POINT screen) { return MouseInput(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, screen); }
 
-std::wstring Environment(const Launch& launch, const Viewer& viewer) {
-    std::map<std::wstring, std::wstring> variables;
-    if (wchar_t* own = GetEnvironmentStringsW()) {
-        for (const wchar_t* entry = own; *entry; entry += wcslen(entry) + 1) {
-            std::wstring line = entry;
-            size_t equals = line.find(L'=', 1);
-            if (equals != std::wstring::npos) variables[line.substr(0, equals)] = line.substr(equals + 1);
-        }
-        FreeEnvironmentStringsW(own);
-    }
-    variables[L"QB_DOUBLE_LOG"] = viewer.doubleLog.path;
-    variables[L"QB_DOUBLE_FAIL"] = Wide(launch.doubleFail);
-    variables[L"QB_HOOK_LOG"] = viewer.hookLog.path;
-    variables[L"QB_HOOK_FAULT"] = Wide(launch.hookFault);
-    variables[L"QB_RECORDER_LOG"] = viewer.shellLog.path;
-    std::wstring block;
-    for (const auto& [name, value] : variables)
-        if (!value.empty()) block += name + L"=" + value + L'\0';
-    return block + L'\0';
+// The viewer inherits the driver's environment; an empty value unsets.
+void SetVariables(const Launch& launch, const Viewer& viewer) {
+    const std::pair<const wchar_t*, std::wstring> variables[] = {
+        {L"QB_DOUBLE_LOG", viewer.doubleLog.path}, {L"QB_DOUBLE_FAIL", Wide(launch.doubleFail)},
+        {L"QB_HOOK_LOG", viewer.hookLog.path},     {L"QB_HOOK_FAULT", Wide(launch.hookFault)},
+        {L"QB_RECORDER_LOG", viewer.shellLog.path},
+    };
+    for (const auto& [name, value] : variables) SetEnvironmentVariableW(name, value.empty() ? nullptr : value.c_str());
 }
 
 // Loads the hook into the suspended viewer before any of its own code runs.
@@ -229,11 +216,10 @@ Viewer::Viewer(const Launch& launch) {
     }
     bool hook = (launch.hook || !launch.hookFault.empty()) && options.injectable;
     std::wstring commandLine = L"\"" + options.exe + L"\"";
-    std::wstring environment = Environment(launch, *this);
+    SetVariables(launch, *this);
     PROCESS_INFORMATION info{};
     if (!CreateProcessW(options.exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                        CREATE_UNICODE_ENVIRONMENT | (hook ? CREATE_SUSPENDED : 0), environment.data(), nullptr,
-                        &startup, &info)) {
+                        hook ? CREATE_SUSPENDED : 0, nullptr, nullptr, &startup, &info)) {
         Expect(false, "viewer starts (" + launch.tag + ")", "CreateProcess error " + std::to_string(GetLastError()));
         return;
     }
@@ -272,9 +258,9 @@ std::vector<HWND> Viewer::TopLevels() const {
     return search.found;
 }
 
-HWND Viewer::App() const {
+HWND Viewer::TopLevel(const wchar_t* className) const {
     for (HWND window : TopLevels())
-        if (ClassOf(window) == L"TApplication") return window;
+        if (ClassOf(window) == className) return window;
     return nullptr;
 }
 
@@ -286,12 +272,6 @@ HWND Viewer::Main() const {
         return main != nullptr || !Started() || WaitForSingleObject(process_, 0) == WAIT_OBJECT_0;
     }, 30000);
     return main;
-}
-
-HWND Viewer::Timer() const {
-    for (HWND window : TopLevels())
-        if (ClassOf(window) == L"TPUtilWindow") return window;
-    return nullptr;
 }
 
 GUITHREADINFO Viewer::ThreadInfo() const {

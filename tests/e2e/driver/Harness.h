@@ -72,10 +72,11 @@ public:
     bool Started() const { return process_ != nullptr; }
     DWORD Id() const { return processId_; }
     std::vector<HWND> TopLevels() const;
-    HWND App() const;
+    HWND TopLevel(const wchar_t* className) const;  // the first of the process's with that class
+    HWND App() const { return TopLevel(L"TApplication"); }
     HWND Main() const;  // waits until it is visible
     HWND Control(const wchar_t* className) const { return ChildOf(Main(), className); }
-    HWND Timer() const;
+    HWND Timer() const { return TopLevel(L"TPUtilWindow"); }
     HWND Focus() const { return ThreadInfo().hwndFocus; }
     HWND Active() const { return ThreadInfo().hwndActive; }
     void Tick() const;  // the timer's message, as the platform would post it

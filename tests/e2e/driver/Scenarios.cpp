@@ -39,8 +39,11 @@ std::string Selection(HWND edit) {
 }
 
 void ExpectClosed(const Viewer& v, HWND target, UINT message, WPARAM wParam, const std::string& how) {
+    DWORD start = GetTickCount();
     std::optional<DWORD> code = v.CloseAndWait(target, message, wParam);
     if (Expect(code.has_value(), how + ": the viewer ends")) ExpectEq(0, *code, how + ": exit code");
+    DWORD took = GetTickCount() - start;
+    Expect(took < 1000, how + ": the viewer ends within a second", std::to_string(took) + " ms");
     if (options.withDouble) ExpectTeardown(v, how);
 }
 
@@ -249,9 +252,7 @@ void ExpectLayout(const Viewer& v, const std::string& what) {
 void ScenarioLayout() {
     Viewer v({"layout"});
     HWND main = v.Main();
-    RECT rect{};
-    GetWindowRect(main, &rect);
-    ExpectEq(RectText(kMainRect), RectText(rect), "main window keeps its place at every resolution");
+    ExpectNormalAtDesign(v, "at every resolution");
     ExpectLayout(v, "layout");
     if (options.withDouble) Expect(v.doubleLog.Count("SetExtent") == 0, "the control keeps the saved extent it was given");
     Expect(FocusInPage(v), "at start the page view has the focus");
@@ -263,11 +264,7 @@ void ScenarioLayout() {
         v.ExpectBox("'10x' is not a valid integer value.", "Wine's control: 10x");
         ExpectEq("3-3", Selection(Edit(v)), "Wine's control: after the box the caret stays behind the x");
     }
-    DWORD start = GetTickCount();
-    std::optional<DWORD> code = v.CloseAndWait(main, WM_CLOSE);
-    if (Expect(code.has_value(), "the viewer ends")) ExpectEq(0, *code, "exit code");
-    Expect(GetTickCount() - start < 1000, "the viewer ends within a second of closing", std::to_string(GetTickCount() - start) + " ms");
-    if (options.withDouble) ExpectTeardown(v, "layout");
+    ExpectClosed(v, main, WM_CLOSE, 0, "layout");
 }
 
 // ---------------------------------------------------------------- interaction
