@@ -3,7 +3,8 @@
 // read, and makes one start-up call fail when QB_HOOK_FAULT names it:
 //   RegisterClass  "TApplication" is taken first, so the viewer's own class is refused
 //   SetTimer       every SetTimer answers 0
-#include <windows.h>
+#include "AppendLine.h"
+
 #include <shellapi.h>
 
 #include <cstdio>
@@ -15,17 +16,7 @@ namespace {
 void *realSetTimer, *realKillTimer, *realShellExecute;
 bool refuseTimers = false;
 
-void Log(const std::string& line) {
-    char path[MAX_PATH] = {};
-    DWORD length = GetEnvironmentVariableA("QB_HOOK_LOG", path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return;
-    HANDLE file = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return;
-    std::string text = line + "\r\n";
-    DWORD written = 0;
-    WriteFile(file, text.data(), DWORD(text.size()), &written, nullptr);
-    CloseHandle(file);
-}
+void Log(const std::string& line) { AppendLine("QB_HOOK_LOG", line); }
 
 std::string Text(const char* text) { return text ? "[" + std::string(text) + "]" : "null"; }
 
@@ -74,10 +65,6 @@ void Patch(void* real, void* replacement) {
     }
 }
 
-LRESULT CALLBACK Placeholder(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return DefWindowProcW(window, message, wParam, lParam);
-}
-
 void Arm() {
     HMODULE user32 = LoadLibraryW(L"user32.dll"), shell32 = LoadLibraryW(L"shell32.dll");
     realSetTimer = reinterpret_cast<void*>(GetProcAddress(user32, "SetTimer"));
@@ -92,7 +79,7 @@ void Arm() {
     if (std::strcmp(fault, "RegisterClass") == 0) {
         // A local class is refused a second time only for the same instance.
         WNDCLASSW windowClass{};
-        windowClass.lpfnWndProc = Placeholder;
+        windowClass.lpfnWndProc = DefWindowProcW;
         windowClass.hInstance = GetModuleHandleW(nullptr);
         windowClass.lpszClassName = L"TApplication";
         Log(RegisterClassW(&windowClass) ? "armed RegisterClass" : "not armed RegisterClass");

@@ -1,0 +1,24 @@
+// Appends one line to the file an environment variable names, in one write,
+// so that processes logging to the same file at once never mix their lines.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+inline bool AppendLine(const char* variable, const std::string& line) {
+    char path[MAX_PATH] = {};
+    DWORD length = GetEnvironmentVariableA(variable, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return false;
+    // A file another writer holds is tried again for a while.
+    for (int attempt = 0; attempt < 100; ++attempt, Sleep(20)) {
+        HANDLE file = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0, nullptr);
+        if (file == INVALID_HANDLE_VALUE) continue;
+        std::string text = line + "\r\n";
+        DWORD written = 0;
+        BOOL ok = WriteFile(file, text.data(), DWORD(text.size()), &written, nullptr);
+        CloseHandle(file);
+        return ok;
+    }
+    return false;
+}
