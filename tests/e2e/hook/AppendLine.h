@@ -6,13 +6,14 @@
 
 #include <string>
 
-inline bool AppendLine(const char* variable, const std::string& line) {
-    char path[MAX_PATH] = {};
-    DWORD length = GetEnvironmentVariableA(variable, path, MAX_PATH);
+inline bool AppendLine(const wchar_t* variable, const std::string& line) {
+    // Wide, so that a log below a folder whose name the ANSI code page lacks is found.
+    wchar_t path[MAX_PATH] = {};
+    DWORD length = GetEnvironmentVariableW(variable, path, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) return false;
     // A file another writer holds is tried again for a while.
     for (int attempt = 0; attempt < 100; ++attempt, Sleep(20)) {
-        HANDLE file = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0, nullptr);
+        HANDLE file = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0, nullptr);
         if (file == INVALID_HANDLE_VALUE) continue;
         std::string text = line + "\r\n";
         DWORD written = 0;

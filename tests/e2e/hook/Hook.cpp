@@ -16,7 +16,7 @@ namespace {
 void *realSetTimer, *realKillTimer, *realShellExecute;
 bool refuseTimers = false;
 
-void Log(const std::string& line) { AppendLine("QB_HOOK_LOG", line); }
+void Log(const std::string& line) { AppendLine(L"QB_HOOK_LOG", line); }
 
 std::string Text(const char* text) { return text ? "[" + std::string(text) + "]" : "null"; }
 

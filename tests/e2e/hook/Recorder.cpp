@@ -10,5 +10,5 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     WideCharToMultiByte(CP_UTF8, 0, wide, -1, line.data(), size, nullptr, nullptr);
     line.pop_back();  // the terminating null
     // Quick clicks start several recorders at once.
-    return AppendLine("QB_RECORDER_LOG", line) ? 0 : 1;
+    return AppendLine(L"QB_RECORDER_LOG", line) ? 0 : 1;
 }
