@@ -6,9 +6,12 @@
 #include "Adopt.h"
 
 #include <algorithm>
-#include <charconv>
+#include <cctype>
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
+#include <string_view>
 
 namespace qbdouble {
 
@@ -31,12 +34,24 @@ std::wstring EnvironmentVariable(const wchar_t* name) {
   return value;
 }
 
-std::wstring Wide(std::string_view utf8) {
-  std::wstring text(utf8.size(), L'\0');
-  const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), text.data(),
-                                         static_cast<int>(text.size()));
-  text.resize(length > 0 ? length : 0);
-  return text;
+// The whole word or nothing: "80004005x" or an empty word is no number.
+template <class Number>
+std::optional<Number> ParseNumber(std::string_view word, int base) {
+  const std::string text(word);
+  char* end = nullptr;
+  errno = 0;
+  const long long value = std::strtoll(text.c_str(), &end, base);
+  const bool whole = !text.empty() && !isspace(static_cast<unsigned char>(text[0])) &&
+                     (base == 10 || text[0] != '-') && *end == '\0';
+  if (!whole || errno != 0) return std::nullopt;
+  return static_cast<Number>(value);
+}
+
+std::optional<HRESULT> ParseHresult(std::string_view word) {
+  const std::optional<HRESULT> hr = ParseNumber<HRESULT>(word, 16);
+  const size_t prefix = word.substr(0, 2) == "0x" || word.substr(0, 2) == "0X" ? 2 : 0;
+  const bool fits = word.size() <= 8 + prefix;
+  return fits ? hr : std::nullopt;
 }
 
 std::vector<std::string_view> Split(std::string_view text, char separator) {
@@ -49,45 +64,20 @@ std::vector<std::string_view> Split(std::string_view text, char separator) {
   }
 }
 
-std::optional<HRESULT> ParseHresult(std::string_view text) {
-  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) text.remove_prefix(2);
-  unsigned long value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
-  const bool whole = error == std::errc() && end == text.data() + text.size();
-  if (!whole || text.empty() || text.size() > 8 || text[0] == '-') return std::nullopt;
-  return static_cast<HRESULT>(value);
-}
-
-std::optional<LONG> ParseInt32(std::string_view text) {
-  LONG value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
-  return value;
-}
-
 Failures ParseFailures(std::string_view text) {
   Failures failures;
+  const std::pair<std::string_view, std::optional<HRESULT>*> named[] = {
+      {"CreateInstance", &failures.createInstance},
+      {"Load", &failures.load},
+      {"DoVerb", &failures.doVerb},
+      {"Advise", &failures.advise},
+  };
   for (const std::string_view item : Split(text, ',')) {
+    failures.noInPlaceObject |= item == "NoInPlaceObject";
     const size_t equals = item.find('=');
-    const std::string_view name = item.substr(0, equals);
-    const std::optional<HRESULT> hr =
-        equals == std::string_view::npos ? std::nullopt : ParseHresult(item.substr(equals + 1));
-    if (item == "NoInPlaceObject") {
-      failures.noInPlaceObject = true;
-    } else if (item == "KeepDefaultExtent") {
-      failures.keepDefaultExtent = true;
-    } else if (hr && name == "CreateInstance") {
-      failures.createInstance = hr;
-    } else if (hr && name == "Load") {
-      failures.load = hr;
-    } else if (hr && name == "DoVerb") {
-      failures.doVerb = hr;
-    } else if (hr && name == "Advise") {
-      failures.advise = hr;
-    } else if (hr && name == "Navigate") {
-      failures.navigate = FailureRule{*hr, std::nullopt};
-    } else if (hr && name == "Refresh") {
-      failures.refresh = FailureRule{*hr, std::nullopt};
+    if (equals == std::string_view::npos) continue;
+    for (const auto& [name, target] : named) {
+      if (item.substr(0, equals) == name) *target = ParseHresult(item.substr(equals + 1));
     }
   }
   return failures;
@@ -101,32 +91,32 @@ LRESULT RunCommand(std::string_view text) {
   BrowserDouble* object = liveObjects.empty() ? nullptr : liveObjects.back();
   if (object == nullptr) return 0;
   if (words[0] == "progress" && words.size() == 3) {
-    const std::optional<LONG> progress = ParseInt32(words[1]);
-    const std::optional<LONG> progressMax = ParseInt32(words[2]);
+    const std::optional<LONG> progress = ParseNumber<LONG>(words[1], 10);
+    const std::optional<LONG> progressMax = ParseNumber<LONG>(words[2], 10);
     return progress && progressMax && object->FireProgress(*progress, *progressMax) == S_OK;
   }
   if (words[0] == "query" && words.size() == 2) {
     if (words[1] == "refs") return object->RefCount();
-    if (words[1] == "navigates") return object->NavigateCount();
-    if (words[1] == "refreshes") return object->RefreshCount();
-    return 0;
+    return words[1] == "refreshes" ? object->RefreshCount() : 0;
   }
-  if (words[0] != "fail" || words.size() < 3) return 0;
-  Failures& failures = CurrentFailures();
-  std::optional<FailureRule>* rule = words[1] == "Navigate"  ? &failures.navigate
-                                     : words[1] == "Refresh" ? &failures.refresh
-                                                             : nullptr;
-  if (rule == nullptr) return 0;
+  if (words[0] != "fail" || words.size() < 3 || words[1] != "Refresh") return 0;
+  std::optional<FailureRule>& rule = CurrentFailures().refresh;
   if (words[2] == "off" && words.size() == 3) {
-    rule->reset();
+    rule.reset();
     return 1;
   }
   const std::optional<HRESULT> hr = ParseHresult(words[2]);
   if (!hr) return 0;
-  FailureRule next{*hr, std::nullopt};
-  const size_t descriptionStart = words[0].size() + words[1].size() + words[2].size() + 3;
-  if (words.size() > 3) next.description = Wide(text.substr(descriptionStart));
-  *rule = std::move(next);
+  rule = FailureRule{*hr, std::nullopt};
+  if (words.size() == 3) return 1;
+  const std::string_view description = text.substr(words[0].size() + words[1].size() + 2 +
+                                                   words[2].size() + 1);
+  std::wstring wide(description.size(), L'\0');
+  const int length = MultiByteToWideChar(CP_UTF8, 0, description.data(),
+                                         static_cast<int>(description.size()), wide.data(),
+                                         static_cast<int>(wide.size()));
+  wide.resize(std::max(length, 0));
+  rule->description = std::move(wide);
   return 1;
 }
 
@@ -139,6 +129,17 @@ LRESULT CALLBACK ControlProcedure(HWND window, UINT message, WPARAM wParam, LPAR
   } catch (...) {
     return 0;
   }
+}
+
+bool RegisterWindowClass(const wchar_t* name, WNDPROC procedure, int brush) {
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpfnWndProc = procedure;
+  windowClass.hInstance = dllInstance;
+  windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+  windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(brush));
+  windowClass.lpszClassName = name;
+  return RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
 class ClassFactory final : public IClassFactory {
@@ -154,7 +155,8 @@ class ClassFactory final : public IClassFactory {
   STDMETHODIMP CreateInstance(IUnknown* outer, REFIID iid, void** object) override {
     if (object == nullptr) return E_POINTER;
     *object = nullptr;
-    HRESULT hr = outer != nullptr ? CLASS_E_NOAGGREGATION : CurrentFailures().createInstance.value_or(S_OK);
+    HRESULT hr = outer != nullptr ? CLASS_E_NOAGGREGATION
+                                  : CurrentFailures().createInstance.value_or(S_OK);
     // The new object's one reference is traded for the caller's by the query.
     if (SUCCEEDED(hr)) hr = Adopt<IOleObject>(new BrowserDouble())->QueryInterface(iid, object);
     Log("CreateInstance hr=%s", Hex8(hr).c_str());
@@ -176,23 +178,24 @@ Failures& CurrentFailures() {
 void Log(const char* format, ...) {
   const std::wstring path = EnvironmentVariable(L"QB_DOUBLE_LOG");
   if (path.empty()) return;
+  // Long enough for any line: a URL is the longest part and the viewer's is short.
+  char line[4096];
   va_list arguments;
   va_start(arguments, format);
-  va_list again;
-  va_copy(again, arguments);
-  std::string line(static_cast<size_t>(std::max(0, vsnprintf(nullptr, 0, format, arguments))), '\0');
-  vsnprintf(line.data(), line.size() + 1, format, again);
-  va_end(again);
+  const int length = std::clamp(vsnprintf(line, sizeof line - 2, format, arguments), 0,
+                                static_cast<int>(sizeof line) - 3);
   va_end(arguments);
-  line += "\r\n";
+  line[length] = '\r';
+  line[length + 1] = '\n';
   // Opened and closed for every line: the driver reads the file while the
   // viewer runs, and a crash loses nothing already written.
-  const HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return;
   const std::unique_ptr<void, decltype(&CloseHandle)> owner(file, &CloseHandle);
   DWORD written = 0;
-  WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+  WriteFile(file, line, static_cast<DWORD>(length + 2), &written, nullptr);
 }
 
 std::string Hex8(HRESULT hr) {
@@ -203,32 +206,31 @@ std::string Hex8(HRESULT hr) {
 
 std::string Utf8(std::wstring_view text) {
   std::string bytes(text.size() * 3, '\0');
-  const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(),
-                                         static_cast<int>(bytes.size()), nullptr, nullptr);
-  bytes.resize(length > 0 ? length : 0);
+  const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                         bytes.data(), static_cast<int>(bytes.size()), nullptr,
+                                         nullptr);
+  bytes.resize(std::max(length, 0));
   return bytes;
 }
 
-bool RegisterWindowClass(const wchar_t* name, WNDPROC procedure) {
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = procedure;
-  windowClass.hInstance = dllInstance;
-  windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-  windowClass.lpszClassName = name;
-  return RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+// The page takes the focus at UI activation; the default procedure paints it white.
+HWND CreatePage(HWND parent, const RECT& placed) {
+  if (!RegisterWindowClass(kPageClass, DefWindowProcW, WHITE_BRUSH)) return nullptr;
+  return CreateWindowExW(0, kPageClass, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, placed.left,
+                         placed.top, placed.right - placed.left, placed.bottom - placed.top,
+                         parent, nullptr, dllInstance, nullptr);
 }
-
-HINSTANCE ModuleInstance() { return dllInstance; }
 
 void ObjectCreated(BrowserDouble* object) {
   liveObjects.push_back(object);
-  if (controlWindow != nullptr || !RegisterWindowClass(kControlClass, ControlProcedure)) return;
+  if (controlWindow != nullptr || !RegisterWindowClass(kControlClass, ControlProcedure, NULL_BRUSH)) {
+    return;
+  }
   // A popup that is never shown, not a message-only window: FindWindow,
   // which the driver uses, does not see message-only windows.
   const std::wstring title = L"QbBrowserDouble " + std::to_wstring(GetCurrentProcessId());
-  controlWindow = CreateWindowExW(0, kControlClass, title.c_str(), WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                  dllInstance, nullptr);
+  controlWindow = CreateWindowExW(0, kControlClass, title.c_str(), WS_POPUP, 0, 0, 0, 0, nullptr,
+                                  nullptr, dllInstance, nullptr);
 }
 
 void ObjectDestroyed(BrowserDouble* object) {
