@@ -96,7 +96,9 @@ HRESULT BrowserDouble::Activate(IOleClientSite* client, LPCRECT rect, bool uiAct
     OLEINPLACEFRAMEINFO frameInfo{};
     frameInfo.cb = sizeof frameInfo;
     hr = site->GetWindow(&parent);
-    if (SUCCEEDED(hr)) hr = site->GetWindowContext(&frame_, &document_, &position, &clip, &frameInfo);
+    if (SUCCEEDED(hr)) {
+      hr = site->GetWindowContext(&frame_, &document_, &position, &clip, &frameInfo);
+    }
     const RECT placed = rect != nullptr ? *rect : position;
     if (SUCCEEDED(hr)) page_.reset(CreatePage(parent, placed));
     if (FAILED(hr) || !page_) {

@@ -18,10 +18,21 @@
 #include <type_traits>
 #include <vector>
 
-#define QB_NOT_IMPLEMENTED(method, parameters) \
+// Methods of one parameter list that all answer E_NOTIMPL, up to eight a row.
+#define QB_NOT_IMPLEMENTED(parameters, method) \
   STDMETHODIMP method parameters override { return E_NOTIMPL; }
-#define QB_GETTER(name, type) QB_NOT_IMPLEMENTED(get_##name, (type*))
-#define QB_PROPERTY(name, type) QB_GETTER(name, type) QB_NOT_IMPLEMENTED(put_##name, (type))
+#define QB_NI1(p, m) QB_NOT_IMPLEMENTED(p, m)
+#define QB_NI2(p, m, ...) QB_NI1(p, m) QB_NI1(p, __VA_ARGS__)
+#define QB_NI3(p, m, ...) QB_NI1(p, m) QB_NI2(p, __VA_ARGS__)
+#define QB_NI4(p, m, ...) QB_NI1(p, m) QB_NI3(p, __VA_ARGS__)
+#define QB_NI5(p, m, ...) QB_NI1(p, m) QB_NI4(p, __VA_ARGS__)
+#define QB_NI6(p, m, ...) QB_NI1(p, m) QB_NI5(p, __VA_ARGS__)
+#define QB_NI7(p, m, ...) QB_NI1(p, m) QB_NI6(p, __VA_ARGS__)
+#define QB_NI8(p, m, ...) QB_NI1(p, m) QB_NI7(p, __VA_ARGS__)
+#define QB_NI_PICK(_1, _2, _3, _4, _5, _6, _7, _8, name, ...) name
+#define QB_STUBS(p, ...) \
+  QB_NI_PICK(__VA_ARGS__, QB_NI8, QB_NI7, QB_NI6, QB_NI5, QB_NI4, QB_NI3, QB_NI2, QB_NI1) \
+  (p, __VA_ARGS__)
 
 namespace qbdouble {
 
@@ -76,13 +87,13 @@ class EventPoint final : public IConnectionPoint {
     if (refs == 0) delete this;
     return refs;
   }
-  QB_NOT_IMPLEMENTED(GetConnectionInterface, (IID*))
-  QB_NOT_IMPLEMENTED(GetConnectionPointContainer, (IConnectionPointContainer**))
   STDMETHODIMP Advise(IUnknown* sink, DWORD* cookie) override {
     return owner_->JoinSink(sink, cookie);
   }
   STDMETHODIMP Unadvise(DWORD cookie) override { return owner_->LeaveSink(cookie); }
-  QB_NOT_IMPLEMENTED(EnumConnections, (IEnumConnections**))
+  QB_STUBS((IID*), GetConnectionInterface)
+  QB_STUBS((IConnectionPointContainer**), GetConnectionPointContainer)
+  QB_STUBS((IEnumConnections**), EnumConnections)
 
  private:
   ~EventPoint() = default;
@@ -131,25 +142,14 @@ class BrowserDouble final : public IWebBrowser2,
 
   // IOleObject
   STDMETHODIMP SetClientSite(IOleClientSite* site) override;
-  QB_NOT_IMPLEMENTED(GetClientSite, (IOleClientSite**))
-  QB_NOT_IMPLEMENTED(SetHostNames, (LPCOLESTR, LPCOLESTR))
   STDMETHODIMP Close(DWORD) override {
     Log("Close");
     // Closing leaves the client site alone: the host takes it back itself.
     if (inPlaceSite_) InPlaceDeactivate();
     return S_OK;
   }
-  QB_NOT_IMPLEMENTED(SetMoniker, (DWORD, IMoniker*))
-  QB_NOT_IMPLEMENTED(GetMoniker, (DWORD, DWORD, IMoniker**))
-  QB_NOT_IMPLEMENTED(InitFromData, (IDataObject*, BOOL, DWORD))
-  QB_NOT_IMPLEMENTED(GetClipboardData, (DWORD, IDataObject**))
   STDMETHODIMP DoVerb(LONG verb, LPMSG, IOleClientSite* activeSite, LONG, HWND,
                       LPCRECT rect) override;
-  QB_NOT_IMPLEMENTED(EnumVerbs, (IEnumOLEVERB**))
-  QB_NOT_IMPLEMENTED(Update, ())
-  QB_NOT_IMPLEMENTED(IsUpToDate, ())
-  QB_NOT_IMPLEMENTED(GetUserClassID, (CLSID*))
-  QB_NOT_IMPLEMENTED(GetUserType, (DWORD, LPOLESTR*))
   STDMETHODIMP SetExtent(DWORD aspect, SIZEL* size) override {
     if (size == nullptr) return E_POINTER;
     const HRESULT hr = aspect == DVASPECT_CONTENT ? S_OK : DV_E_DVASPECT;
@@ -164,23 +164,15 @@ class BrowserDouble final : public IWebBrowser2,
     Log("GetExtent cx=%ld cy=%ld", size->cx, size->cy);
     return S_OK;
   }
-  QB_NOT_IMPLEMENTED(Advise, (IAdviseSink*, DWORD*))
-  QB_NOT_IMPLEMENTED(Unadvise, (DWORD))
-  QB_NOT_IMPLEMENTED(EnumAdvise, (IEnumSTATDATA**))
   STDMETHODIMP GetMiscStatus(DWORD, DWORD* status) override {
     if (status == nullptr) return E_POINTER;
     *status = OLEMISC_RECOMPOSEONRESIZE | OLEMISC_INSIDEOUT | OLEMISC_ACTIVATEWHENVISIBLE |
               OLEMISC_SETCLIENTSITEFIRST | OLEMISC_CANTLINKINSIDE;
     return S_OK;
   }
-  QB_NOT_IMPLEMENTED(SetColorScheme, (LOGPALETTE*))
 
   // IPersistStreamInit
-  QB_NOT_IMPLEMENTED(GetClassID, (CLSID*))
-  QB_NOT_IMPLEMENTED(IsDirty, ())
   STDMETHODIMP Load(IStream* stream) override;
-  QB_NOT_IMPLEMENTED(Save, (IStream*, BOOL))
-  QB_NOT_IMPLEMENTED(GetSizeMax, (ULARGE_INTEGER*))
   STDMETHODIMP InitNew() override {
     const HRESULT hr = initialised_ ? E_UNEXPECTED : S_OK;
     initialised_ = true;
@@ -194,7 +186,6 @@ class BrowserDouble final : public IWebBrowser2,
     *window = page_.get();
     return page_ ? S_OK : E_FAIL;
   }
-  QB_NOT_IMPLEMENTED(ContextSensitiveHelp, (BOOL))
   STDMETHODIMP InPlaceDeactivate() override;
   STDMETHODIMP UIDeactivate() override {
     if (!uiActive_) return S_OK;
@@ -204,7 +195,6 @@ class BrowserDouble final : public IWebBrowser2,
     return S_OK;
   }
   STDMETHODIMP SetObjectRects(LPCRECT position, LPCRECT) override;
-  QB_NOT_IMPLEMENTED(ReactivateAndUndo, ())
   STDMETHODIMP TranslateAccelerator(LPMSG message) override {
     if (message == nullptr) return E_INVALIDARG;
     // F5 alone is claimed, so that a test can tell a claimed key from a passed one.
@@ -213,13 +203,8 @@ class BrowserDouble final : public IWebBrowser2,
         static_cast<unsigned long long>(message->wParam), Hex8(hr).c_str());
     return hr;
   }
-  QB_NOT_IMPLEMENTED(OnFrameWindowActivate, (BOOL))
-  QB_NOT_IMPLEMENTED(OnDocWindowActivate, (BOOL))
-  QB_NOT_IMPLEMENTED(ResizeBorder, (LPCRECT, IOleInPlaceUIWindow*, BOOL))
-  QB_NOT_IMPLEMENTED(EnableModeless, (BOOL))
 
   // IConnectionPointContainer, and the one connection point's work
-  QB_NOT_IMPLEMENTED(EnumConnectionPoints, (IEnumConnectionPoints**))
   STDMETHODIMP FindConnectionPoint(REFIID iid, IConnectionPoint** point) override {
     if (point == nullptr) return E_POINTER;
     *point = iid == DIID_DWebBrowserEvents2 ? new EventPoint<BrowserDouble>(this) : nullptr;
@@ -238,59 +223,60 @@ class BrowserDouble final : public IWebBrowser2,
   HRESULT FireProgress(LONG progress, LONG progressMax);
 
   // IDispatch, IWebBrowser, IWebBrowserApp, IWebBrowser2
-  QB_NOT_IMPLEMENTED(GetTypeInfoCount, (UINT*))
-  QB_NOT_IMPLEMENTED(GetTypeInfo, (UINT, LCID, ITypeInfo**))
-  QB_NOT_IMPLEMENTED(GetIDsOfNames, (REFIID, LPOLESTR*, UINT, LCID, DISPID*))
-  QB_NOT_IMPLEMENTED(Invoke,
-                     (DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*))
-  QB_NOT_IMPLEMENTED(GoBack, ())
-  QB_NOT_IMPLEMENTED(GoForward, ())
-  QB_NOT_IMPLEMENTED(GoHome, ())
-  QB_NOT_IMPLEMENTED(GoSearch, ())
   STDMETHODIMP Navigate(BSTR url, VARIANT* flags, VARIANT* target, VARIANT* postData,
                         VARIANT* headers) override;
   STDMETHODIMP Refresh() override;
-  QB_NOT_IMPLEMENTED(Refresh2, (VARIANT*))
-  QB_NOT_IMPLEMENTED(Stop, ())
-  QB_GETTER(Application, IDispatch*)
-  QB_GETTER(Parent, IDispatch*)
-  QB_GETTER(Container, IDispatch*)
-  QB_GETTER(Document, IDispatch*)
-  QB_GETTER(TopLevelContainer, VARIANT_BOOL)
-  QB_GETTER(Type, BSTR)
-  QB_PROPERTY(Left, LONG)
-  QB_PROPERTY(Top, LONG)
-  QB_PROPERTY(Width, LONG)
-  QB_PROPERTY(Height, LONG)
-  QB_GETTER(LocationName, BSTR)
-  QB_GETTER(LocationURL, BSTR)
-  QB_GETTER(Busy, VARIANT_BOOL)
-  QB_NOT_IMPLEMENTED(Quit, ())
-  QB_NOT_IMPLEMENTED(ClientToWindow, (int*, int*))
-  QB_NOT_IMPLEMENTED(PutProperty, (BSTR, VARIANT))
-  QB_NOT_IMPLEMENTED(GetProperty, (BSTR, VARIANT*))
-  QB_GETTER(Name, BSTR)
-  QB_GETTER(HWND, SHANDLE_PTR)
-  QB_GETTER(FullName, BSTR)
-  QB_GETTER(Path, BSTR)
-  QB_PROPERTY(Visible, VARIANT_BOOL)
-  QB_PROPERTY(StatusBar, VARIANT_BOOL)
-  QB_PROPERTY(StatusText, BSTR)
-  QB_PROPERTY(ToolBar, int)
-  QB_PROPERTY(MenuBar, VARIANT_BOOL)
-  QB_PROPERTY(FullScreen, VARIANT_BOOL)
-  QB_NOT_IMPLEMENTED(Navigate2, (VARIANT*, VARIANT*, VARIANT*, VARIANT*, VARIANT*))
-  QB_NOT_IMPLEMENTED(QueryStatusWB, (OLECMDID, OLECMDF*))
-  QB_NOT_IMPLEMENTED(ExecWB, (OLECMDID, OLECMDEXECOPT, VARIANT*, VARIANT*))
-  QB_NOT_IMPLEMENTED(ShowBrowserBar, (VARIANT*, VARIANT*, VARIANT*))
-  QB_GETTER(ReadyState, READYSTATE)
-  QB_PROPERTY(Offline, VARIANT_BOOL)
-  QB_PROPERTY(Silent, VARIANT_BOOL)
-  QB_PROPERTY(RegisterAsBrowser, VARIANT_BOOL)
-  QB_PROPERTY(RegisterAsDropTarget, VARIANT_BOOL)
-  QB_PROPERTY(TheaterMode, VARIANT_BOOL)
-  QB_PROPERTY(AddressBar, VARIANT_BOOL)
-  QB_PROPERTY(Resizable, VARIANT_BOOL)
+
+  // Everything the viewer does not call.
+  QB_STUBS((), Update, IsUpToDate, IsDirty, ReactivateAndUndo, GoBack, GoForward, GoHome, GoSearch)
+  QB_STUBS((), Stop, Quit)
+  QB_STUBS((BOOL), ContextSensitiveHelp, OnFrameWindowActivate, OnDocWindowActivate, EnableModeless)
+  QB_STUBS((CLSID*), GetUserClassID, GetClassID)
+  QB_STUBS((DWORD), Unadvise)
+  QB_STUBS((IOleClientSite**), GetClientSite)
+  QB_STUBS((LPCOLESTR, LPCOLESTR), SetHostNames)
+  QB_STUBS((DWORD, IMoniker*), SetMoniker)
+  QB_STUBS((DWORD, DWORD, IMoniker**), GetMoniker)
+  QB_STUBS((IDataObject*, BOOL, DWORD), InitFromData)
+  QB_STUBS((DWORD, IDataObject**), GetClipboardData)
+  QB_STUBS((IEnumOLEVERB**), EnumVerbs)
+  QB_STUBS((DWORD, LPOLESTR*), GetUserType)
+  QB_STUBS((IAdviseSink*, DWORD*), Advise)
+  QB_STUBS((IEnumSTATDATA**), EnumAdvise)
+  QB_STUBS((LOGPALETTE*), SetColorScheme)
+  QB_STUBS((IStream*, BOOL), Save)
+  QB_STUBS((ULARGE_INTEGER*), GetSizeMax)
+  QB_STUBS((LPCRECT, IOleInPlaceUIWindow*, BOOL), ResizeBorder)
+  QB_STUBS((IEnumConnectionPoints**), EnumConnectionPoints)
+  QB_STUBS((UINT*), GetTypeInfoCount)
+  QB_STUBS((UINT, LCID, ITypeInfo**), GetTypeInfo)
+  QB_STUBS((REFIID, LPOLESTR*, UINT, LCID, DISPID*), GetIDsOfNames)
+  QB_STUBS((DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*), Invoke)
+  QB_STUBS((VARIANT*), Refresh2)
+  QB_STUBS((IDispatch**), get_Application, get_Parent, get_Container, get_Document)
+  QB_STUBS((LONG*), get_Left, get_Top, get_Width, get_Height)
+  QB_STUBS((LONG), put_Left, put_Top, put_Width, put_Height)
+  QB_STUBS((BSTR*), get_Type, get_LocationName, get_LocationURL, get_Name, get_FullName, get_Path)
+  QB_STUBS((BSTR*), get_StatusText)
+  QB_STUBS((BSTR), put_StatusText)
+  QB_STUBS((int*, int*), ClientToWindow)
+  QB_STUBS((BSTR, VARIANT), PutProperty)
+  QB_STUBS((BSTR, VARIANT*), GetProperty)
+  QB_STUBS((SHANDLE_PTR*), get_HWND)
+  QB_STUBS((int*), get_ToolBar)
+  QB_STUBS((int), put_ToolBar)
+  QB_STUBS((VARIANT*, VARIANT*, VARIANT*, VARIANT*, VARIANT*), Navigate2)
+  QB_STUBS((OLECMDID, OLECMDF*), QueryStatusWB)
+  QB_STUBS((OLECMDID, OLECMDEXECOPT, VARIANT*, VARIANT*), ExecWB)
+  QB_STUBS((VARIANT*, VARIANT*, VARIANT*), ShowBrowserBar)
+  QB_STUBS((READYSTATE*), get_ReadyState)
+  QB_STUBS((VARIANT_BOOL*), get_TopLevelContainer, get_Busy, get_Visible, get_StatusBar)
+  QB_STUBS((VARIANT_BOOL*), get_MenuBar, get_FullScreen, get_Offline, get_Silent, get_TheaterMode)
+  QB_STUBS((VARIANT_BOOL*), get_RegisterAsBrowser, get_RegisterAsDropTarget)
+  QB_STUBS((VARIANT_BOOL*), get_AddressBar, get_Resizable)
+  QB_STUBS((VARIANT_BOOL), put_Visible, put_StatusBar, put_MenuBar, put_FullScreen, put_Offline)
+  QB_STUBS((VARIANT_BOOL), put_Silent, put_TheaterMode, put_AddressBar, put_Resizable)
+  QB_STUBS((VARIANT_BOOL), put_RegisterAsBrowser, put_RegisterAsDropTarget)
 
  private:
   static constexpr DWORD kCookie = 1;

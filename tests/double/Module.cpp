@@ -29,7 +29,8 @@ HWND controlWindow = nullptr;
 
 std::wstring EnvironmentVariable(const wchar_t* name) {
   std::wstring value(GetEnvironmentVariableW(name, nullptr, 0), L'\0');
-  const DWORD length = GetEnvironmentVariableW(name, value.data(), static_cast<DWORD>(value.size()));
+  const DWORD size = static_cast<DWORD>(value.size());
+  const DWORD length = GetEnvironmentVariableW(name, value.data(), size);
   value.resize(length < value.size() ? length : 0);
   return value;
 }
@@ -122,7 +123,9 @@ LRESULT RunCommand(std::string_view text) {
 
 LRESULT CALLBACK ControlProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
-  if (message != WM_COPYDATA || data == nullptr) return DefWindowProcW(window, message, wParam, lParam);
+  if (message != WM_COPYDATA || data == nullptr) {
+    return DefWindowProcW(window, message, wParam, lParam);
+  }
   if (data->dwData != kCommandData || (data->lpData == nullptr && data->cbData != 0)) return 0;
   try {
     return RunCommand(std::string_view(static_cast<const char*>(data->lpData), data->cbData));
@@ -223,9 +226,8 @@ HWND CreatePage(HWND parent, const RECT& placed) {
 
 void ObjectCreated(BrowserDouble* object) {
   liveObjects.push_back(object);
-  if (controlWindow != nullptr || !RegisterWindowClass(kControlClass, ControlProcedure, NULL_BRUSH)) {
-    return;
-  }
+  if (controlWindow != nullptr) return;
+  if (!RegisterWindowClass(kControlClass, ControlProcedure, NULL_BRUSH)) return;
   // A popup that is never shown, not a message-only window: FindWindow,
   // which the driver uses, does not see message-only windows.
   const std::wstring title = L"QbBrowserDouble " + std::to_wstring(GetCurrentProcessId());
@@ -255,7 +257,8 @@ extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, 
   static qbdouble::ClassFactory factory;
   if (object == nullptr) return E_POINTER;
   *object = nullptr;
-  return clsid == CLSID_WebBrowser ? factory.QueryInterface(iid, object) : CLASS_E_CLASSNOTAVAILABLE;
+  if (clsid != CLSID_WebBrowser) return CLASS_E_CLASSNOTAVAILABLE;
+  return factory.QueryInterface(iid, object);
 }
 
 extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() {
