@@ -81,7 +81,10 @@ STDMETHODIMP BrowserDouble::DoVerb(LONG verb, LPMSG, IOleClientSite* activeSite,
 
 HRESULT BrowserDouble::Activate(IOleClientSite* client, LPCRECT rect, bool uiActivate,
                                 std::vector<std::string>& done) {
-  if (inPlaceSite_ && rect != nullptr) SetObjectRects(rect, rect);
+  if (inPlaceSite_ && rect != nullptr) {
+    MoveWindow(page_.get(), rect->left, rect->top, rect->right - rect->left,
+               rect->bottom - rect->top, TRUE);
+  }
   if (!inPlaceSite_) {
     ComPtr<IOleInPlaceSite> site;
     HRESULT hr = client != nullptr ? client->QueryInterface(IID_PPV_ARGS(&site)) : E_UNEXPECTED;
