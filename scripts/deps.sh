@@ -9,9 +9,14 @@ missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+emulation() {
+  # 77: no 32-bit programs here; the 32-bit rows skip (never under CI).
+  "$(dirname "$0")/emulation.sh" prepare || [ $? -eq 77 ]
+}
+[ ${#missing[@]} -eq 0 ] && { emulation; exit $?; }
 echo "installing: ${missing[*]}"
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo=sudo
 $sudo apt-get update -qq
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+emulation
