@@ -8,7 +8,8 @@
 #   emulation.sh disable     writes 0 into the i386 entry (none: nothing to do)
 #   emulation.sh enable      writes 1 into it
 #   emulation.sh with CMD..  runs CMD with the entry enabled, disabled again
-#                            when the last concurrent CMD has ended
+#                            when the last concurrent CMD has ended; 77 (or 1
+#                            under CI=true) without running it where status cannot
 #
 # Exit status: 0 ready (natively or emulated), 77 cannot here (the 32-bit
 # rows skip), 1 failed; under CI=true "cannot" is a failure too, since CI
@@ -131,6 +132,7 @@ status() {
 # out, or the next one in after a crash, disables the entry.
 with() {
   [ $# -gt 0 ] || fail "usage: with CMD [ARGS...]"
+  status
   [ -f "$entry" ] || { "$@"; return $?; }
   mkdir -p "$users"
   exec 9>"$users.lock"

@@ -4,7 +4,8 @@
 #
 #   wine-prefix.sh create PREFIX            new prefix with Wine's own fonts (reused when ready)
 #   wine-prefix.sh ppi PREFIX N             screen pixels per inch that Wine reports
-#   wine-prefix.sh register PREFIX CLSID DLL   in-process server for CLSID (64-bit view)
+#   wine-prefix.sh register PREFIX CLSID DLL [32|64]   in-process server for CLSID in the
+#                                           registry's 64-bit view (default) or 32-bit view
 #   wine-prefix.sh frames PREFIX Y|N         N: Wine draws window frames itself (no window
 #                                           manager, as on Xvfb); Y: the window manager does
 #   wine-prefix.sh copy FROM TO             a copy of a ready prefix
@@ -79,7 +80,7 @@ set_ppi() {
 }
 
 register() {
-  local prefix=$1 clsid=$2 dll=$3
+  local prefix=$1 clsid=$2 dll=$3 view=${4:-64}
   [ -f "$dll" ] || die "no such DLL: $dll"
   local windll
   local out
@@ -91,8 +92,8 @@ register() {
   [ -n "$windll" ] || die "winepath failed for $dll"
   # Wine 8 reads class registrations from HKLM only; HKCU keys are ignored.
   local key="HKLM\\Software\\Classes\\CLSID\\$clsid\\InprocServer32"
-  wine_in "$prefix" reg add "$key" /ve /d "$windll" /f
-  wine_in "$prefix" reg add "$key" /v ThreadingModel /d Apartment /f
+  wine_in "$prefix" reg add "$key" /ve /d "$windll" /f "/reg:$view"
+  wine_in "$prefix" reg add "$key" /v ThreadingModel /d Apartment /f "/reg:$view"
 }
 
 set_frames() {
@@ -160,7 +161,7 @@ cmd=${1:-}; shift || true
 case "$cmd" in
   create)   [ $# -eq 1 ] || die "usage: create PREFIX"; create "$1" ;;
   ppi)      [ $# -eq 2 ] || die "usage: ppi PREFIX N"; set_ppi "$1" "$2" ;;
-  register) [ $# -eq 3 ] || die "usage: register PREFIX CLSID DLL"; register "$1" "$2" "$3" ;;
+  register) [ $# -eq 3 ] || [ $# -eq 4 ] || die "usage: register PREFIX CLSID DLL [32|64]"; register "$@" ;;
   frames)   [ $# -eq 2 ] || die "usage: frames PREFIX Y|N"; set_frames "$1" "$2" ;;
   managed)  [ $# -eq 2 ] || die "usage: managed PREFIX Y|N"; set_managed "$1" "$2" ;;
   copy)     [ $# -eq 2 ] || die "usage: copy FROM TO"; copy "$1" "$2" ;;

@@ -1,7 +1,8 @@
 #!/bin/bash
 # The end-to-end rows' Wine prefixes and display, and one row's run.
-#   e2e.sh setup STATE WIN64_DIR       Xvfb and the prefixes: wine (Wine's own control),
-#                                      double (the test double, the shell recorder), *-144
+#   e2e.sh setup STATE WIN64_DIR [WIN32_DIR]   Xvfb and the prefixes: wine (Wine's own
+#                                      control), double (the test double, the shell recorder),
+#                                      *-144, double32 (the i686 double in the 32-bit view)
 #   e2e.sh run STATE PREFIX EXE SCENARIO [DRIVER OPTIONS]
 #   e2e.sh quiet STATE PREFIX EXE SCENARIO [DRIVER OPTIONS]   the same, and no file or
 #                                      registry value of the prefix changes meanwhile
@@ -12,6 +13,7 @@ shift 2
 prefixes=$(cd "$(dirname "$0")/../../scripts" && pwd)/wine-prefix.sh
 WINE64=${WINE64:-/usr/lib/wine/wine64}
 WINESERVER=${WINESERVER:-/usr/lib/wine/wineserver64}
+WINE32_DLLS=${WINE32_DLLS:-/usr/lib/i386-linux-gnu/wine/i386-windows}
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 clsid='{8856F961-340A-11D0-A96B-00C04FD705A2}'
 winpath() { printf 'Z:%s' "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")" | tr / '\\'; }
@@ -21,7 +23,7 @@ wine() { local prefix=$1; shift; WINEPREFIX=$state/$prefix "$WINE64" "$@" </dev/
 server() { WINEPREFIX=$state/$1 "$WINESERVER" "${@:2}" </dev/null >/dev/null 2>&1 || true; }
 
 setup() {
-  local win64=$1
+  local win64=$1 win32=${2:-}
   cleanup || true
   rm -rf "$state" && mkdir -p "$state/logs"
   "$prefixes" xvfb "$state/x.state"
@@ -36,7 +38,17 @@ setup() {
     "$prefixes" copy "$state/$p" "$state/$p-144"
     "$prefixes" ppi "$state/$p-144" 144
   done
-  for p in wine double wine-144 double-144; do server "$p" -k; server "$p" -w; server "$p" -p; done
+  local all=(wine double wine-144 double-144)
+  if [ -n "$win32" ]; then
+    # Made by 64-bit Wine alone: booting its 32-bit side would take minutes
+    # under emulation. That boot would fill syswow64 with Wine's 32-bit
+    # builtins, without which 32-bit Wine cannot load kernel32.dll; links do.
+    "$prefixes" copy "$state/double" "$state/double32"
+    ln -s "$WINE32_DLLS"/* "$state/double32/drive_c/windows/syswow64/"
+    "$prefixes" register "$state/double32" "$clsid" "$win32/QbBrowserDouble.dll" 32
+    all+=(double32)
+  fi
+  for p in "${all[@]}"; do server "$p" -k; server "$p" -w; server "$p" -p; done
 }
 
 registry() {
