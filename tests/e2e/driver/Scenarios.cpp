@@ -546,6 +546,26 @@ void ScenarioLongRun() {
     ExpectClosed(v, main, WM_CLOSE, 0, "after the long run");
 }
 
+// The shipped build where it can differ from its twin: the window tree,
+// the control's calls and events across the COM boundary, and teardown.
+void ScenarioShipped() {
+    Viewer v({"shipped"});
+    ExpectLayout(v, "shipped");
+    long refreshes = long(v.Command("query refreshes"));
+    v.Tick();
+    Expect(WaitFor([&] { return long(v.Command("query refreshes")) == refreshes + 1; }), "shipped: a tick reloads the page once");
+    const ProgressRow& progress = kProgressRows[1];
+    ExpectEq(1, long(v.Command("progress " + std::to_string(progress.progress) + " " + std::to_string(progress.max))), "shipped: ProgressChange answered S_OK");
+    ExpectEq(progress.expectedPosition, long(SendBounded(Bar(v), PBM_GETPOS)), "shipped: bar position");
+    Click(Edit(v), {5, 5});
+    Key(L'\1');
+    Type(L"10x");
+    v.ExpectBox("'10x' is not a valid integer value.", "shipped: 10x");
+    Expect(WaitFor([&] { return v.Focus() == Edit(v); }), "shipped: focus back in Edit1 after the box");
+    LinkRows(v);
+    ExpectClosed(v, v.Main(), WM_CLOSE, 0, "shipped");
+}
+
 struct Scenario {
     const char* name;
     void (*run)();
@@ -556,6 +576,7 @@ constexpr Scenario kScenarios[] = {
     {"lifecycle", ScenarioLifecycle},     {"layout", ScenarioLayout},
     {"interaction", ScenarioInteraction},
     {"countdown", ScenarioCountdown},     {"long-run", ScenarioLongRun},
+    {"shipped", ScenarioShipped},
 };
 
 }  // namespace
