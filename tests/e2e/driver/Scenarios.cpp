@@ -556,6 +556,7 @@ void ScenarioShipped() {
     Expect(WaitFor([&] { return long(v.Command("query refreshes")) == refreshes + 1; }), "shipped: a tick reloads the page once");
     const ProgressRow& progress = kProgressRows[1];
     ExpectEq(1, long(v.Command("progress " + std::to_string(progress.progress) + " " + std::to_string(progress.max))), "shipped: ProgressChange answered S_OK");
+    ExpectEq(progress.expectedMax, long(SendBounded(Bar(v), PBM_GETRANGE, FALSE, 0)), "shipped: bar maximum");
     ExpectEq(progress.expectedPosition, long(SendBounded(Bar(v), PBM_GETPOS)), "shipped: bar position");
     Click(Edit(v), {5, 5});
     Key(L'\1');
