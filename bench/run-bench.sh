@@ -71,7 +71,9 @@ drive() {
   local prefix=$1 name=$2; shift 2
   local out=$state/$name.out status=0
   WINEPREFIX="$state/$prefix" timeout -k 10 1200 "$WINE64" "$win64/QbBenchDriver.exe" "$@" </dev/null >"$out" 2>&1 || status=$?
-  grep -E '^(result|samples) ' "$out" | sed "s/^\(result\|samples\) /\1 $name./" >>"$results" || true
+  # Wine's console ends lines with CR; left on, it makes every figure a
+  # string to awk, and the targets would be compared as text.
+  tr -d '\r' <"$out" | grep -E '^(result|samples) ' | sed "s/^\(result\|samples\) /\1 $name./" >>"$results" || true
   if [ $status -ne 0 ]; then
     echo "run-bench.sh: $name failed (exit $status):" >&2
     grep -v '^samples ' "$out" >&2 || true
