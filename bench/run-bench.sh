@@ -114,28 +114,31 @@ mode=$([ $quick = 1 ] && echo "quick (1 run each, not for comparison)" || echo "
   echo
   awk -v idle="$idleSeconds" -v ticks="$ticks" -v startupRuns="$startupRuns" -v idleRuns="$idleRuns" -v tickRuns="$tickRuns" '
     $1 == "result" { v[$2] = $3 }
-    function f(x, d) { return sprintf("%.*f", d, x) }
-    function met(ok) { return ok ? "met" : "**missed**" }
+    # A stage that failed leaves its figures unset: they read "–", never 0.
+    function f(x, d) { return x == "" ? "–" : sprintf("%.*f", d, x) }
+    function r(x, y) { return x == "" || y == "" || y == 0 ? "–" : sprintf("%.2f", x / y) }
+    function both(x, y) { return x == "" || y == "" ? "" : x }
+    function met(ok, x) { return x == "" ? "not measured" : ok ? "met" : "**missed**" }
     END {
       print "| Figure | Viewer | Floor | Peer | Viewer ÷ floor | Target | |"
       print "|---|---|---|---|---|---|---|"
       a = v["viewer.startup.app.ms"]; fl = v["viewer.startup.floor.ms"]
       p = v["peer.startup.peer.ms"]; pf = v["peer.startup.floor.ms"]
-      printf "| Start-up to visible window, ms (median of %d); floor: bare window | %s | %s | %s (its floor %s: %s×) | %s | ≤ 1.3 × floor | %s |\n", startupRuns, f(a, 1), f(fl, 1), f(p, 1), f(pf, 1), f(p / pf, 2), f(a / fl, 2), met(a <= 1.3 * fl)
+      printf "| Start-up to visible window, ms (median of %d); floor: bare window | %s | %s | %s (its floor %s: %s×) | %s | ≤ 1.3 × floor | %s |\n", startupRuns, f(a, 1), f(fl, 1), f(p, 1), f(pf, 1), r(p, pf), r(a, fl), met(a <= 1.3 * fl, both(a, fl))
       h = v["viewer.startup.host.ms"]
-      printf "| Start-up, same runs; floor: minimal host of the control (COM, control in place, window shown) | %s | %s | – | %s | ≤ 1.10 × floor | %s |\n", f(a, 1), f(h, 1), f(a / h, 2), met(a <= 1.1 * h)
+      printf "| Start-up, same runs; floor: minimal host of the control (COM, control in place, window shown) | %s | %s | – | %s | ≤ 1.10 × floor | %s |\n", f(a, 1), f(h, 1), r(a, h), met(a <= 1.1 * h, both(a, h))
       a = v["idle.idle.app.cpu_ms"]; fl = v["idle.idle.floor.cpu_ms"]
-      printf "| Idle CPU time over %d s, ms (median of %d) | %s | %s | – | – | ≤ 1 ms | %s |\n", idle, idleRuns, f(a, 3), f(fl, 3), met(a <= 1)
+      printf "| Idle CPU time over %d s, ms (median of %d) | %s | %s | – | – | ≤ 1 ms | %s |\n", idle, idleRuns, f(a, 3), f(fl, 3), met(a <= 1, a)
       printf "| Idle wake-ups over %d s (times put on a CPU) | %s | %s | – | – | – | |\n", idle, f(v["idle.idle.app.wakeups"], 0), f(v["idle.idle.floor.wakeups"], 0)
       g = v["ticks.memory.anon_growth_kib"]
-      printf "| Memory growth, ticks 10 → %d, KiB of private (RssAnon) pages (median of %d) | %s (%s → %s) | – | – | – | ≤ 64 KiB | %s |\n", ticks, tickRuns, f(g, 0), f(v["ticks.memory.anon_first_kib"], 0), f(v["ticks.memory.anon_last_kib"], 0), met(g <= 64)
+      printf "| Memory growth, ticks 10 → %d, KiB of private (RssAnon) pages (median of %d) | %s (%s → %s) | – | – | – | ≤ 64 KiB | %s |\n", ticks, tickRuns, f(g, 0), f(v["ticks.memory.anon_first_kib"], 0), f(v["ticks.memory.anon_last_kib"], 0), met(g <= 64, g)
       printf "| Memory growth, same ticks, KiB: VmRSS / Wine working set / Wine pagefile | %s / %s / %s | – | – | – | – | |\n", f(v["ticks.memory.rss_growth_kib"], 0), f(v["ticks.memory.wine_working_set_growth_kib"], 0), f(v["ticks.memory.wine_pagefile_growth_kib"], 0)
       t = v["ticks.tick.ms"]
-      printf "| Tick to Refresh, ms, upper bound (median of %d × %d ticks) | %s (less one query round trip %s: %s) | – | – | – | ≤ 1 ms | %s |\n", tickRuns, ticks, f(t, 3), f(v["ticks.tick.query_roundtrip_ms"], 3), f(v["ticks.tick.net_ms"], 3), met(t <= 1)
+      printf "| Tick to Refresh, ms, upper bound (median of %d × %d ticks) | %s (less one query round trip %s: %s) | – | – | – | ≤ 1 ms | %s |\n", tickRuns, ticks, f(t, 3), f(v["ticks.tick.query_roundtrip_ms"], 3), f(v["ticks.tick.net_ms"], 3), met(t <= 1, t)
       a = v["size.i686.app"]; b = v["size.i686.bare"]; e = v["size.i686.throw"]
-      printf "| Size i686, bytes (floors: bare window / throw-catch) | %d (%.1f KiB) | %d / %d | – | %.2f × throw-catch | ≤ 320 KiB | %s |\n", a, a / 1024, b, e, a / e, met(a <= 320 * 1024)
+      printf "| Size i686, bytes (floors: bare window / throw-catch) | %d (%.1f KiB) | %d / %d | – | %s × throw-catch | ≤ 320 KiB | %s |\n", a, a / 1024, b, e, r(a, e), met(a <= 320 * 1024, a)
       a = v["size.x86_64.app"]; b = v["size.x86_64.bare"]; e = v["size.x86_64.throw"]
-      printf "| Size x86_64 twin, bytes (floors: bare window / throw-catch) | %d (%.1f KiB) | %d / %d | – | %.2f × throw-catch | – | |\n", a, a / 1024, b, e, a / e
+      printf "| Size x86_64 twin, bytes (floors: bare window / throw-catch) | %d (%.1f KiB) | %d / %d | – | %s × throw-catch | – | |\n", a, a / 1024, b, e, r(a, e)
     }' "$results"
 } >"$table"
 cat "$table"
