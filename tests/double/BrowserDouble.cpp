@@ -1,233 +1,476 @@
-// The double's calls that do more than answer: the client site, activation,
-// the saved state, the event sink and the two IWebBrowser2 methods used.
-#include "BrowserDouble.h"
+// QbBrowserDouble: an in-process stand-in for the web-browser control. One object with one reference count
+// logs the calls the viewer makes, fails where QB_DOUBLE_FAIL says, and takes the driver's commands through a
+// hidden window.
+#include "Adopt.h"
 
-namespace qbdouble {
+#include <exdisp.h>
+#include <exdispid.h>
+#include <olectl.h>
+#include <windows.h>
+#include <wrl/client.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+using Microsoft::WRL::ComPtr;
+
+// E_NOTIMPL methods, for what the viewer never calls.
+#define NI(method, ...) \
+  STDMETHODIMP method(__VA_ARGS__) override { return E_NOTIMPL; }
+#define NI_PROPERTY(name, type) NI(get_##name, type*) NI(put_##name, type)
 
 namespace {
 
+constexpr wchar_t kControlClass[] = L"QbBrowserDoubleControl";
+constexpr wchar_t kPageClass[] = L"QbBrowserDoublePage";
+constexpr ULONG_PTR kCommandData = 1;
 constexpr DISPID kAmbientDownloadControl = -5512;
-constexpr ULONG kMaxLoadSize = 64 * 1024;
-constexpr ULONG kExtentOffset = 4;
+constexpr DWORD kCookie = 1;
+constexpr size_t kExtentOffset = 4;  // where the saved state keeps the extent, cx then cy
 // DISPPARAMS carries an event's arguments last first.
 constexpr int kProgressMaxArgument = 0;
 constexpr int kProgressArgument = 1;
 
-LONG ReadInt32(const BYTE* bytes) {
-  uint32_t value = 0;
-  for (int i = 3; i >= 0; --i) value = value << 8 | bytes[i];
-  return static_cast<LONG>(value);
+class BrowserDouble;
+HINSTANCE dllInstance = nullptr;
+std::vector<BrowserDouble*> liveObjects;
+LONG serverLocks = 0;
+// Not an owner: with objects leaked at process exit, static destructors run
+// under the loader lock, where windows must not be touched.
+HWND controlWindow = nullptr;
+std::optional<HRESULT> refreshFailure;
+std::wstring refreshDescription;
+
+void Log(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void Log(const char* format, ...) {
+  wchar_t path[MAX_PATH] = L"";
+  GetEnvironmentVariableW(L"QB_DOUBLE_LOG", path, MAX_PATH);
+  // Opened and closed for every line: the driver reads the file while the viewer runs.
+  FILE* file = *path != L'\0' ? _wfopen(path, L"ab") : nullptr;
+  if (file == nullptr) return;
+  va_list arguments;
+  va_start(arguments, format);
+  vfprintf(file, format, arguments);
+  va_end(arguments);
+  fputs("\r\n", file);
+  fclose(file);
+}
+
+// An item of QB_DOUBLE_FAIL ("Load=80004005,NoInPlaceObject"), with its HRESULT if it has one.
+std::optional<HRESULT> Failure(const char* item) {
+  char text[512] = "";
+  GetEnvironmentVariableA("QB_DOUBLE_FAIL", text, sizeof text);
+  const char* at = std::strstr(text, item);
+  if (at == nullptr) return std::nullopt;
+  return static_cast<HRESULT>(std::strtoul(at + std::strlen(item), nullptr, 16));
 }
 
 std::string VariantText(const VARIANT* value) {
-  if (value == nullptr) return "null";
-  const std::string type = std::to_string(V_VT(value)) + ":";
-  if (V_VT(value) == VT_ERROR) return type + Hex8(V_ERROR(value));
-  return V_VT(value) == VT_EMPTY ? type : type + "?";
+  char text[24] = "null";
+  if (value) snprintf(text, sizeof text, "%u:%08lx", V_VT(value), V_VT(value) == VT_ERROR ? V_ERROR(value) : 0);
+  return text;
 }
 
-}  // namespace
+struct WindowDestroyer {
+  void operator()(HWND window) const { DestroyWindow(window); }
+};
+using WindowOwner = std::unique_ptr<HWND__, WindowDestroyer>;
 
-STDMETHODIMP_(ULONG) BrowserDouble::Release() {
-  const ULONG refs = --refs_;
-  if (refs != 0) return refs;
-  // The probe leaves the thread as it found it: S_OK and S_FALSE each took
-  // a reference on its initialisation, RPC_E_CHANGED_MODE took none.
-  const HRESULT probe = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  if (probe == S_OK || probe == S_FALSE) CoUninitialize();
-  Log("FinalRelease com=%s", probe == S_OK ? "uninitialised" : "initialised");
-  delete this;
-  return 0;
+LRESULT CALLBACK ControlProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+void RegisterClasses() {
+  WNDCLASSW windowClass{};
+  windowClass.hInstance = dllInstance;
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.lpfnWndProc = ControlProcedure;
+  windowClass.lpszClassName = kControlClass;
+  RegisterClassW(&windowClass);
+  // The page takes the focus at UI activation; the default procedure paints it white.
+  windowClass.lpfnWndProc = DefWindowProcW;
+  windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+  windowClass.lpszClassName = kPageClass;
+  RegisterClassW(&windowClass);
 }
 
-STDMETHODIMP BrowserDouble::SetClientSite(IOleClientSite* site) {
-  site_ = site;
-  Log("SetClientSite site=%d hr=%s", site != nullptr, Hex8(S_OK).c_str());
-  if (site == nullptr) return S_OK;
-  // A real control asks its new site for ambient properties at once.
-  ComPtr<IDispatch> ambients;
-  HRESULT hr = site->QueryInterface(IID_PPV_ARGS(&ambients));
-  if (SUCCEEDED(hr)) {
-    DISPPARAMS none{};
-    VARIANT result;
-    VariantInit(&result);
-    hr = ambients->Invoke(kAmbientDownloadControl, IID_NULL, 0, DISPATCH_PROPERTYGET, &none,
-                          &result, nullptr, nullptr);
-    VariantClear(&result);
+class BrowserDouble final : public IWebBrowser2,
+                            public IOleObject,
+                            public IPersistStreamInit,
+                            public IOleInPlaceObject,
+                            public IOleInPlaceActiveObject,
+                            public IConnectionPointContainer {
+ public:
+  BrowserDouble() {
+    if (liveObjects.empty()) {
+      RegisterClasses();
+      // A popup that is never shown: FindWindow, which the driver uses, does not see message-only windows.
+      const std::wstring title = L"QbBrowserDouble " + std::to_wstring(GetCurrentProcessId());
+      controlWindow = CreateWindowExW(0, kControlClass, title.c_str(), WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                      dllInstance, nullptr);
+    }
+    liveObjects.push_back(this);
   }
-  Log("Ambient dispid=%ld hr=%s", kAmbientDownloadControl, Hex8(hr).c_str());
-  return S_OK;
-}
 
-STDMETHODIMP BrowserDouble::DoVerb(LONG verb, LPMSG, IOleClientSite* activeSite, LONG, HWND,
-                                   LPCRECT rect) {
-  // What the verb did is logged after the verb itself.
-  std::vector<std::string> done;
-  HRESULT hr = S_OK;
-  const Failures& failures = CurrentFailures();
-  if (failures.doVerb) {
-    hr = *failures.doVerb;
-  } else if (verb != OLEIVERB_INPLACEACTIVATE && verb != OLEIVERB_SHOW &&
-             verb != OLEIVERB_PRIMARY && verb != OLEIVERB_UIACTIVATE) {
-    hr = E_NOTIMPL;
-  } else if (!failures.noInPlaceObject) {
-    IOleClientSite* client = activeSite != nullptr ? activeSite : site_.Get();
-    hr = Activate(client, rect, verb == OLEIVERB_UIACTIVATE, done);
-  }
-  Log("DoVerb verb=%ld hr=%s", verb, Hex8(hr).c_str());
-  for (const std::string& line : done) Log("%s", line.c_str());
-  return hr;
-}
+  ULONG refs = 1;
+  ULONG refreshes = 0;
 
-HRESULT BrowserDouble::Activate(IOleClientSite* client, LPCRECT rect, bool uiActivate,
-                                std::vector<std::string>& done) {
-  if (inPlaceSite_ && rect != nullptr) {
-    MoveWindow(page_.get(), rect->left, rect->top, rect->right - rect->left,
-               rect->bottom - rect->top, TRUE);
+  STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
+    if (object == nullptr) return E_POINTER;
+    const bool inPlace = !Failure("NoInPlaceObject");
+    *object = nullptr;
+    if (iid == IID_IUnknown || iid == IID_IOleObject) *object = static_cast<IOleObject*>(this);
+    if (iid == IID_IDispatch || iid == IID_IWebBrowser || iid == IID_IWebBrowserApp || iid == IID_IWebBrowser2)
+      *object = static_cast<IWebBrowser2*>(this);
+    if (iid == IID_IPersist || iid == IID_IPersistStreamInit) *object = static_cast<IPersistStreamInit*>(this);
+    if (inPlace && (iid == IID_IOleWindow || iid == IID_IOleInPlaceObject))
+      *object = static_cast<IOleInPlaceObject*>(this);
+    if (inPlace && iid == IID_IOleInPlaceActiveObject) *object = static_cast<IOleInPlaceActiveObject*>(this);
+    if (iid == IID_IConnectionPointContainer) *object = static_cast<IConnectionPointContainer*>(this);
+    if (*object == nullptr) return E_NOINTERFACE;
+    AddRef();
+    return S_OK;
   }
-  if (!inPlaceSite_) {
-    ComPtr<IOleInPlaceSite> site;
-    HRESULT hr = client != nullptr ? client->QueryInterface(IID_PPV_ARGS(&site)) : E_UNEXPECTED;
-    if (FAILED(hr)) return hr;
-    hr = site->CanInPlaceActivate();
-    if (hr != S_OK) return FAILED(hr) ? hr : E_FAIL;
-    hr = site->OnInPlaceActivate();
-    if (FAILED(hr)) return hr;
-    HWND parent = nullptr;
-    RECT position{};
-    RECT clip{};
-    OLEINPLACEFRAMEINFO frameInfo{};
-    frameInfo.cb = sizeof frameInfo;
-    hr = site->GetWindow(&parent);
+  STDMETHODIMP_(ULONG) AddRef() override { return ++refs; }
+  STDMETHODIMP_(ULONG) Release() override {
+    if (--refs != 0) return refs;
+    // The probe leaves the thread as it found it: S_OK and S_FALSE each took
+    // a reference on its initialisation, RPC_E_CHANGED_MODE took none.
+    const HRESULT probe = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    if (probe == S_OK || probe == S_FALSE) CoUninitialize();
+    Log("FinalRelease com=%s", probe == S_OK ? "uninitialised" : "initialised");
+    delete this;
+    return 0;
+  }
+
+  // IOleObject
+  STDMETHODIMP SetClientSite(IOleClientSite* site) override {
+    site_ = site;
+    Log("SetClientSite site=%d", site != nullptr);
+    if (site == nullptr) return S_OK;
+    // A real control asks its new site for ambient properties at once.
+    ComPtr<IDispatch> ambients;
+    HRESULT hr = site->QueryInterface(IID_PPV_ARGS(&ambients));
     if (SUCCEEDED(hr)) {
-      hr = site->GetWindowContext(&frame_, &document_, &position, &clip, &frameInfo);
+      DISPPARAMS none{};
+      VARIANT result;
+      VariantInit(&result);
+      hr = ambients->Invoke(kAmbientDownloadControl, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &result, nullptr,
+                            nullptr);
+      VariantClear(&result);
     }
-    const RECT placed = rect != nullptr ? *rect : position;
-    if (SUCCEEDED(hr)) page_.reset(CreatePage(parent, placed));
-    if (FAILED(hr) || !page_) {
-      frame_.Reset();
-      document_.Reset();
-      site->OnInPlaceDeactivate();
-      return FAILED(hr) ? hr : HRESULT_FROM_WIN32(GetLastError());
-    }
-    inPlaceSite_ = std::move(site);
-    char line[160];
-    snprintf(line, sizeof line, "InPlaceActivate parent=%llx left=%ld top=%ld right=%ld bottom=%ld",
-             static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(parent)), placed.left,
-             placed.top, placed.right, placed.bottom);
-    done.emplace_back(line);
+    Log("Ambient dispid=%ld hr=%08lx", kAmbientDownloadControl, hr);
+    return S_OK;
   }
-  if (uiActivate && !uiActive_) {
+  STDMETHODIMP Close(DWORD) override {
+    Log("Close");
+    if (inPlaceSite_) InPlaceDeactivate();
+    return S_OK;
+  }
+  STDMETHODIMP DoVerb(LONG verb, LPMSG, IOleClientSite* activeSite, LONG, HWND, LPCRECT rect) override {
+    HRESULT hr = Failure("DoVerb=").value_or(S_OK);
+    if (verb != OLEIVERB_INPLACEACTIVATE && verb != OLEIVERB_UIACTIVATE) hr = E_NOTIMPL;
+    if (hr == S_OK && !Failure("NoInPlaceObject")) hr = Activate(activeSite ? activeSite : site_.Get(), rect);
+    if (hr == S_OK && verb == OLEIVERB_UIACTIVATE && !uiActive_ && page_) hr = UIActivate();
+    return hr;
+  }
+  STDMETHODIMP SetExtent(DWORD aspect, SIZEL* size) override {
+    const HRESULT hr = aspect == DVASPECT_CONTENT ? S_OK : DV_E_DVASPECT;
+    if (hr == S_OK) extent_ = *size;
+    Log("SetExtent cx=%ld cy=%ld hr=%08lx", size->cx, size->cy, hr);
+    return hr;
+  }
+  STDMETHODIMP GetExtent(DWORD aspect, SIZEL* size) override {
+    if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
+    *size = extent_;
+    return S_OK;
+  }
+  STDMETHODIMP GetMiscStatus(DWORD, DWORD* status) override {
+    *status = OLEMISC_SETCLIENTSITEFIRST | OLEMISC_INSIDEOUT | OLEMISC_ACTIVATEWHENVISIBLE | OLEMISC_RECOMPOSEONRESIZE;
+    return S_OK;
+  }
+
+  // IPersistStreamInit
+  STDMETHODIMP Load(IStream* stream) override {
+    BYTE bytes[64 * 1024];
+    ULONG size = 0, read = 0;
+    // A second initialisation is the host's mistake; the stream is left unread.
+    HRESULT hr = initialised_ ? E_UNEXPECTED : S_OK;
+    for (read = 1; hr == S_OK && read != 0 && size < sizeof bytes; size += read) {
+      hr = stream->Read(bytes + size, sizeof bytes - size, &read);
+    }
+    if (SUCCEEDED(hr)) hr = Failure("Load=").value_or(S_OK);
+    if (hr == S_OK) {
+      initialised_ = true;
+      if (size >= kExtentOffset + sizeof extent_) std::memcpy(&extent_, bytes + kExtentOffset, sizeof extent_);
+    }
+    Log("Load size=%lu cx=%ld cy=%ld hr=%08lx", size, extent_.cx, extent_.cy, hr);
+    return hr;
+  }
+  STDMETHODIMP InitNew() override { return std::exchange(initialised_, true) ? E_UNEXPECTED : S_OK; }
+
+  // IOleWindow, IOleInPlaceObject, IOleInPlaceActiveObject
+  STDMETHODIMP GetWindow(HWND* window) override {
+    *window = page_.get();
+    return page_ ? S_OK : E_FAIL;
+  }
+  STDMETHODIMP InPlaceDeactivate() override {
+    Log("InPlaceDeactivate");
+    if (!inPlaceSite_) return S_OK;
+    UIDeactivate();
+    page_.reset();
+    frame_.Reset();
+    // Moved out first, so that a site that calls back finds the double inactive.
+    const ComPtr<IOleInPlaceSite> site = std::move(inPlaceSite_);
+    site->OnInPlaceDeactivate();
+    return S_OK;
+  }
+  STDMETHODIMP UIDeactivate() override {
+    if (!uiActive_) return S_OK;
+    uiActive_ = false;
+    frame_->SetActiveObject(nullptr, nullptr);
+    return inPlaceSite_->OnUIDeactivate(FALSE);
+  }
+  STDMETHODIMP SetObjectRects(LPCRECT position, LPCRECT) override {
+    const RECT& r = *position;
+    if (page_) MoveWindow(page_.get(), r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+    return S_OK;
+  }
+  STDMETHODIMP TranslateAccelerator(LPMSG message) override {
+    // F5 alone is claimed, so that a test can tell a claimed key from a passed one.
+    const HRESULT hr = message->message == WM_KEYDOWN && message->wParam == VK_F5 ? S_OK : S_FALSE;
+    Log("TranslateAccelerator msg=%x key=%x hr=%08lx", message->message, static_cast<unsigned>(message->wParam), hr);
+    return hr;
+  }
+
+  // IConnectionPointContainer
+  STDMETHODIMP FindConnectionPoint(REFIID iid, IConnectionPoint** point) override {
+    *point = iid == DIID_DWebBrowserEvents2 ? &events_ : nullptr;
+    if (*point == nullptr) return CONNECT_E_NOCONNECTION;
+    AddRef();
+    return S_OK;
+  }
+
+  // IWebBrowser2
+  STDMETHODIMP Navigate(BSTR url, VARIANT* flags, VARIANT* target, VARIANT* postData, VARIANT* headers) override {
+    char text[2048] = "";
+    WideCharToMultiByte(CP_UTF8, 0, url ? url : L"", -1, text, sizeof text - 1, nullptr, nullptr);
+    Log("Navigate url=%s flags=%s target=%s postdata=%s headers=%s", text, VariantText(flags).c_str(),
+        VariantText(target).c_str(), VariantText(postData).c_str(), VariantText(headers).c_str());
+    return S_OK;
+  }
+  STDMETHODIMP Refresh() override {
+    ++refreshes;
+    ComPtr<ICreateErrorInfo> creator;
+    ComPtr<IErrorInfo> info;
+    if (refreshFailure && !refreshDescription.empty() && SUCCEEDED(CreateErrorInfo(&creator)) &&
+        SUCCEEDED(creator->SetDescription(refreshDescription.data()))) {
+      creator.As(&info);
+    }
+    // Without a description no error object may be left over from an earlier call.
+    if (refreshFailure) SetErrorInfo(0, info.Get());
+    return refreshFailure.value_or(S_OK);
+  }
+
+  HRESULT FireProgress(LONG progress, LONG progressMax) {
+    // Both held for the call: the handler may unadvise or let go of the double.
+    const ComPtr<IOleObject> self(this);
+    const ComPtr<IDispatch> sink = sink_;
+    if (!sink) return CONNECT_E_NOCONNECTION;
+    VARIANT arguments[2]{};
+    V_VT(&arguments[kProgressArgument]) = V_VT(&arguments[kProgressMaxArgument]) = VT_I4;
+    V_I4(&arguments[kProgressArgument]) = progress;
+    V_I4(&arguments[kProgressMaxArgument]) = progressMax;
+    DISPPARAMS parameters{arguments, nullptr, 2, 0};
+    return sink->Invoke(DISPID_PROGRESSCHANGE, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &parameters, nullptr,
+                        nullptr, nullptr);
+  }
+
+  NI(Update) NI(IsUpToDate) NI(IsDirty) NI(ReactivateAndUndo) NI(GoBack) NI(GoForward) NI(GoHome) NI(GoSearch)
+  NI(Stop) NI(Quit) NI(ContextSensitiveHelp, BOOL) NI(OnFrameWindowActivate, BOOL) NI(OnDocWindowActivate, BOOL)
+  NI(EnableModeless, BOOL) NI(GetUserClassID, CLSID*) NI(GetClassID, CLSID*) NI(Unadvise, DWORD)
+  NI(GetClientSite, IOleClientSite**) NI(SetHostNames, LPCOLESTR, LPCOLESTR) NI(SetMoniker, DWORD, IMoniker*)
+  NI(GetMoniker, DWORD, DWORD, IMoniker**) NI(InitFromData, IDataObject*, BOOL, DWORD)
+  NI(GetClipboardData, DWORD, IDataObject**) NI(EnumVerbs, IEnumOLEVERB**) NI(GetUserType, DWORD, LPOLESTR*)
+  NI(Advise, IAdviseSink*, DWORD*) NI(EnumAdvise, IEnumSTATDATA**) NI(SetColorScheme, LOGPALETTE*)
+  NI(Save, IStream*, BOOL) NI(GetSizeMax, ULARGE_INTEGER*) NI(ResizeBorder, LPCRECT, IOleInPlaceUIWindow*, BOOL)
+  NI(EnumConnectionPoints, IEnumConnectionPoints**) NI(GetTypeInfoCount, UINT*)
+  NI(GetTypeInfo, UINT, LCID, ITypeInfo**) NI(GetIDsOfNames, REFIID, LPOLESTR*, UINT, LCID, DISPID*)
+  NI(Invoke, DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) NI(Refresh2, VARIANT*)
+  NI(get_Application, IDispatch**) NI(get_Parent, IDispatch**) NI(get_Container, IDispatch**)
+  NI(get_Document, IDispatch**) NI(get_Type, BSTR*) NI(get_LocationName, BSTR*) NI(get_LocationURL, BSTR*)
+  NI(get_Name, BSTR*) NI(get_FullName, BSTR*) NI(get_Path, BSTR*) NI(ClientToWindow, int*, int*)
+  NI(PutProperty, BSTR, VARIANT) NI(GetProperty, BSTR, VARIANT*) NI(get_HWND, SHANDLE_PTR*)
+  NI(Navigate2, VARIANT*, VARIANT*, VARIANT*, VARIANT*, VARIANT*) NI(QueryStatusWB, OLECMDID, OLECMDF*)
+  NI(ExecWB, OLECMDID, OLECMDEXECOPT, VARIANT*, VARIANT*) NI(ShowBrowserBar, VARIANT*, VARIANT*, VARIANT*)
+  NI(get_ReadyState, READYSTATE*) NI(get_TopLevelContainer, VARIANT_BOOL*) NI(get_Busy, VARIANT_BOOL*)
+  NI_PROPERTY(Left, LONG) NI_PROPERTY(Top, LONG) NI_PROPERTY(Width, LONG) NI_PROPERTY(Height, LONG)
+  NI_PROPERTY(StatusText, BSTR) NI_PROPERTY(ToolBar, int) NI_PROPERTY(Visible, VARIANT_BOOL)
+  NI_PROPERTY(StatusBar, VARIANT_BOOL) NI_PROPERTY(MenuBar, VARIANT_BOOL) NI_PROPERTY(FullScreen, VARIANT_BOOL)
+  NI_PROPERTY(Offline, VARIANT_BOOL) NI_PROPERTY(Silent, VARIANT_BOOL) NI_PROPERTY(TheaterMode, VARIANT_BOOL)
+  NI_PROPERTY(RegisterAsBrowser, VARIANT_BOOL) NI_PROPERTY(RegisterAsDropTarget, VARIANT_BOOL)
+  NI_PROPERTY(AddressBar, VARIANT_BOOL) NI_PROPERTY(Resizable, VARIANT_BOOL)
+
+ private:
+  // The connection point for the events, a part of the double that counts its references with the double's.
+  struct EventPoint final : IConnectionPoint {
+    BrowserDouble* owner;
+    explicit EventPoint(BrowserDouble* o) : owner(o) {}
+    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
+      *object = iid == IID_IUnknown || iid == IID_IConnectionPoint ? this : nullptr;
+      if (*object == nullptr) return E_NOINTERFACE;
+      AddRef();
+      return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return owner->AddRef(); }
+    STDMETHODIMP_(ULONG) Release() override { return owner->Release(); }
+    STDMETHODIMP Advise(IUnknown* sink, DWORD* cookie) override {
+      *cookie = 0;
+      HRESULT hr = Failure("Advise=").value_or(owner->sink_ ? CONNECT_E_ADVISELIMIT : S_OK);
+      if (hr == S_OK && FAILED(sink->QueryInterface(IID_PPV_ARGS(&owner->sink_)))) hr = CONNECT_E_CANNOTCONNECT;
+      if (hr == S_OK) *cookie = kCookie;
+      return hr;
+    }
+    STDMETHODIMP Unadvise(DWORD cookie) override {
+      Log("Unadvise cookie=%lu", cookie);
+      if (cookie != kCookie || !owner->sink_) return CONNECT_E_NOCONNECTION;
+      // Moved out first: the sink's last Release may call back into the double.
+      const ComPtr<IDispatch> sink = std::move(owner->sink_);
+      return S_OK;
+    }
+    NI(GetConnectionInterface, IID*) NI(GetConnectionPointContainer, IConnectionPointContainer**)
+    NI(EnumConnections, IEnumConnections**)
+  };
+
+  ~BrowserDouble() {
+    page_.reset();
+    std::erase(liveObjects, this);
+    if (!liveObjects.empty()) return;
+    DestroyWindow(controlWindow);
+    controlWindow = nullptr;
+    // The module may be unloaded once no object is left; its classes must not outlive their window procedures.
+    UnregisterClassW(kControlClass, dllInstance);
+    UnregisterClassW(kPageClass, dllInstance);
+  }
+
+  // In-place activation, as the protocol has it; a second one only moves the page.
+  HRESULT Activate(IOleClientSite* client, LPCRECT rect) {
+    if (inPlaceSite_) return rect ? SetObjectRects(rect, rect) : S_OK;
+    ComPtr<IOleInPlaceSite> site;
+    HRESULT hr = client ? client->QueryInterface(IID_PPV_ARGS(&site)) : E_UNEXPECTED;
+    if (SUCCEEDED(hr)) hr = site->CanInPlaceActivate() == S_OK ? site->OnInPlaceActivate() : E_FAIL;
+    if (FAILED(hr)) return hr;
+    inPlaceSite_ = std::move(site);
+    HWND parent = nullptr;
+    RECT r{}, clip{};
+    OLEINPLACEFRAMEINFO frameInfo{sizeof frameInfo, FALSE, nullptr, nullptr, 0};
+    ComPtr<IOleInPlaceUIWindow> document;
+    hr = inPlaceSite_->GetWindow(&parent);
+    if (SUCCEEDED(hr)) hr = inPlaceSite_->GetWindowContext(&frame_, &document, &r, &clip, &frameInfo);
+    if (rect) r = *rect;
+    if (SUCCEEDED(hr)) {
+      page_.reset(CreateWindowExW(0, kPageClass, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, r.left, r.top,
+                                  r.right - r.left, r.bottom - r.top, parent, nullptr, dllInstance, nullptr));
+      if (!page_) hr = HRESULT_FROM_WIN32(GetLastError());
+    }
+    if (FAILED(hr)) InPlaceDeactivate();
+    return hr;
+  }
+
+  HRESULT UIActivate() {
     const HRESULT hr = inPlaceSite_->OnUIActivate();
     if (FAILED(hr)) return hr;
     uiActive_ = true;
     if (frame_) frame_->SetActiveObject(this, L"QbBrowserDouble");
     SetFocus(page_.get());
-    done.emplace_back("UIActivate");
+    return S_OK;
   }
-  return S_OK;
-}
 
-STDMETHODIMP BrowserDouble::Load(IStream* stream) {
-  std::vector<BYTE> bytes(kMaxLoadSize);
-  ULONG size = 0;
-  // A second initialisation is the host's mistake; the stream is left unread.
-  HRESULT hr = initialised_ ? E_UNEXPECTED : stream == nullptr ? E_POINTER : S_OK;
-  while (hr == S_OK && size < kMaxLoadSize) {
-    ULONG read = 0;
-    hr = stream->Read(bytes.data() + size, kMaxLoadSize - size, &read);
-    size += read;
-    if (read == 0) break;
+  bool initialised_ = false;
+  bool uiActive_ = false;
+  SIZEL extent_{};
+  EventPoint events_{this};
+  ComPtr<IOleClientSite> site_;
+  ComPtr<IDispatch> sink_;
+  // Held from in-place activation to deactivation, as the protocol expects.
+  ComPtr<IOleInPlaceSite> inPlaceSite_;
+  ComPtr<IOleInPlaceFrame> frame_;
+  WindowOwner page_;
+};
+
+// Commands from the driver: "progress <Progress> <ProgressMax>", "query refs|refreshes",
+// "fail Refresh <hr> [description]" and "fail Refresh off".
+LRESULT RunCommand(const std::string& text) {
+  if (liveObjects.empty()) return 0;
+  BrowserDouble& object = *liveObjects.back();
+  long progress = 0, progressMax = 0;
+  if (std::sscanf(text.c_str(), "progress %ld %ld", &progress, &progressMax) == 2) {
+    return object.FireProgress(progress, progressMax) == S_OK;
   }
-  if (SUCCEEDED(hr)) hr = CurrentFailures().load.value_or(S_OK);
-  if (SUCCEEDED(hr)) {
-    initialised_ = true;
-    if (size >= kExtentOffset + 8) {
-      extent_ = {ReadInt32(&bytes[kExtentOffset]), ReadInt32(&bytes[kExtentOffset + 4])};
-    }
+  if (text == "query refs") return object.refs;
+  if (text == "query refreshes") return object.refreshes;
+  constexpr char kFailRefresh[] = "fail Refresh ";
+  if (text.rfind(kFailRefresh, 0) != 0) return 0;
+  const char* rule = text.c_str() + sizeof kFailRefresh - 1;
+  char* end = nullptr;
+  refreshFailure = static_cast<HRESULT>(std::strtoul(rule, &end, 16));
+  if (std::strcmp(rule, "off") == 0) refreshFailure.reset();
+  // The description is the rest of the line, as it is.
+  wchar_t description[1024] = L"";
+  if (*end == ' ') MultiByteToWideChar(CP_UTF8, 0, end + 1, -1, description, 1023);
+  refreshDescription = description;
+  return 1;
+}
+
+LRESULT CALLBACK ControlProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+  if (message != WM_COPYDATA) return DefWindowProcW(window, message, wParam, lParam);
+  if (data->dwData != kCommandData) return 0;
+  return RunCommand(std::string(static_cast<const char*>(data->lpData), data->cbData));
+}
+
+class ClassFactory final : public IClassFactory {
+ public:
+  STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
+    *object = iid == IID_IUnknown || iid == IID_IClassFactory ? this : nullptr;
+    if (*object == nullptr) return E_NOINTERFACE;
+    AddRef();
+    return S_OK;
   }
-  Log("Load size=%lu cx=%ld cy=%ld hr=%s", size, extent_.cx, extent_.cy, Hex8(hr).c_str());
-  return hr;
-}
-
-STDMETHODIMP BrowserDouble::InPlaceDeactivate() {
-  Log("InPlaceDeactivate");
-  if (!inPlaceSite_) return S_OK;
-  UIDeactivate();
-  page_.reset();
-  frame_.Reset();
-  document_.Reset();
-  // Moved out first, so that a site that calls back finds the double inactive.
-  const ComPtr<IOleInPlaceSite> site = std::move(inPlaceSite_);
-  site->OnInPlaceDeactivate();
-  return S_OK;
-}
-
-STDMETHODIMP BrowserDouble::SetObjectRects(LPCRECT position, LPCRECT) {
-  if (position == nullptr) return E_INVALIDARG;
-  const RECT& r = *position;
-  Log("SetObjectRects left=%ld top=%ld right=%ld bottom=%ld", r.left, r.top, r.right, r.bottom);
-  if (page_) MoveWindow(page_.get(), r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
-  return S_OK;
-}
-
-HRESULT BrowserDouble::JoinSink(IUnknown* sink, DWORD* cookie) {
-  if (sink == nullptr || cookie == nullptr) return E_POINTER;
-  *cookie = 0;
-  ComPtr<IDispatch> dispatch;
-  HRESULT hr = CurrentFailures().advise.value_or(sink_ ? CONNECT_E_ADVISELIMIT : S_OK);
-  if (hr == S_OK && FAILED(sink->QueryInterface(IID_PPV_ARGS(&dispatch)))) {
-    hr = CONNECT_E_CANNOTCONNECT;
+  // A static object, as long-lived as the module: its count means nothing.
+  STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+  STDMETHODIMP_(ULONG) Release() override { return 1; }
+  STDMETHODIMP CreateInstance(IUnknown* outer, REFIID iid, void** object) override {
+    *object = nullptr;
+    HRESULT hr = outer != nullptr ? CLASS_E_NOAGGREGATION : Failure("CreateInstance=").value_or(S_OK);
+    // The new object's one reference is traded for the caller's by the query.
+    if (SUCCEEDED(hr)) hr = Adopt<IOleObject>(new BrowserDouble())->QueryInterface(iid, object);
+    return hr;
   }
-  if (hr == S_OK) {
-    sink_ = std::move(dispatch);
-    *cookie = kCookie;
+  STDMETHODIMP LockServer(BOOL lock) override {
+    serverLocks += lock ? 1 : -1;
+    return S_OK;
   }
-  Log("Advise hr=%s", Hex8(hr).c_str());
-  return hr;
+};
+
+}  // namespace
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+  if (reason == DLL_PROCESS_ATTACH) dllInstance = instance;
+  return TRUE;
 }
 
-HRESULT BrowserDouble::FireProgress(LONG progress, LONG progressMax) {
-  // Both held for the call: the handler may unadvise or let go of the double.
-  const ComPtr<IOleObject> self(this);
-  const ComPtr<IDispatch> sink = sink_;
-  HRESULT hr = CONNECT_E_NOCONNECTION;
-  if (sink) {
-    VARIANT arguments[2];
-    V_VT(&arguments[kProgressArgument]) = VT_I4;
-    V_I4(&arguments[kProgressArgument]) = progress;
-    V_VT(&arguments[kProgressMaxArgument]) = VT_I4;
-    V_I4(&arguments[kProgressMaxArgument]) = progressMax;
-    DISPPARAMS parameters{arguments, nullptr, 2, 0};
-    hr = sink->Invoke(DISPID_PROGRESSCHANGE, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD,
-                      &parameters, nullptr, nullptr, nullptr);
-  }
-  Log("Fired dispid=%d hr=%s", DISPID_PROGRESSCHANGE, Hex8(hr).c_str());
-  return hr;
+extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, void** object) {
+  static ClassFactory factory;
+  *object = nullptr;
+  return clsid == CLSID_WebBrowser ? factory.QueryInterface(iid, object) : CLASS_E_CLASSNOTAVAILABLE;
 }
 
-STDMETHODIMP BrowserDouble::Navigate(BSTR url, VARIANT* flags, VARIANT* target, VARIANT* postData,
-                                     VARIANT* headers) {
-  Log("Navigate url=%s flags=%s target=%s postdata=%s headers=%s",
-      Utf8({url, url != nullptr ? SysStringLen(url) : 0}).c_str(), VariantText(flags).c_str(),
-      VariantText(target).c_str(), VariantText(postData).c_str(), VariantText(headers).c_str());
-  return S_OK;
+extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() {
+  return liveObjects.empty() && serverLocks == 0 ? S_OK : S_FALSE;
 }
-
-STDMETHODIMP BrowserDouble::Refresh() {
-  ++refreshes_;
-  const std::optional<FailureRule>& rule = CurrentFailures().refresh;
-  ComPtr<ICreateErrorInfo> creator;
-  ComPtr<IErrorInfo> info;
-  if (rule && rule->description && SUCCEEDED(CreateErrorInfo(&creator)) &&
-      SUCCEEDED(creator->SetDescription(const_cast<LPOLESTR>(rule->description->c_str())))) {
-    creator.As(&info);
-  }
-  // Without a description no error object may be left over from an earlier call.
-  if (rule) SetErrorInfo(0, info.Get());
-  const HRESULT hr = rule ? rule->hr : S_OK;
-  Log("Refresh hr=%s", Hex8(hr).c_str());
-  return hr;
-}
-
-}  // namespace qbdouble
