@@ -1,6 +1,5 @@
-// QbBrowserDouble: an in-process stand-in for the web-browser control. One object with one reference count
-// logs the calls the viewer makes, fails where QB_DOUBLE_FAIL says, and takes the driver's commands through a
-// hidden window.
+// QbBrowserDouble: an in-process stand-in for the web-browser control. One object with one reference count logs
+// the viewer's calls, fails where QB_DOUBLE_FAIL says, and takes the driver's commands through a hidden window.
 #include "Adopt.h"
 
 #include <exdisp.h>
@@ -20,17 +19,17 @@
 #include <vector>
 
 using Microsoft::WRL::ComPtr;
+extern "C" IMAGE_DOS_HEADER __ImageBase;
 
 // E_NOTIMPL methods, for what the viewer never calls.
 #define NI(method, ...) \
   STDMETHODIMP method(__VA_ARGS__) override { return E_NOTIMPL; }
-#define NI_PROPERTY(name, type) NI(get_##name, type*) NI(put_##name, type)
+#define NP(name, type) NI(get_##name, type*) NI(put_##name, type)
 
 namespace {
 
-constexpr wchar_t kControlClass[] = L"QbBrowserDoubleControl";
-constexpr wchar_t kPageClass[] = L"QbBrowserDoublePage";
-constexpr ULONG_PTR kCommandData = 1;
+// The command window's class and the page's.
+constexpr wchar_t kWindowClass[] = L"QbBrowserDoubleControl";
 constexpr DISPID kAmbientDownloadControl = -5512;
 constexpr DWORD kCookie = 1;
 constexpr size_t kExtentOffset = 4;  // where the saved state keeps the extent, cx then cy
@@ -39,17 +38,15 @@ constexpr int kProgressMaxArgument = 0;
 constexpr int kProgressArgument = 1;
 
 class BrowserDouble;
-HINSTANCE dllInstance = nullptr;
+const HINSTANCE dllInstance = reinterpret_cast<HINSTANCE>(&__ImageBase);
 std::vector<BrowserDouble*> liveObjects;
 LONG serverLocks = 0;
-// Not an owner: with objects leaked at process exit, static destructors run
-// under the loader lock, where windows must not be touched.
+// Not an owner: at process exit static destructors run under the loader lock, where windows must not be touched.
 HWND controlWindow = nullptr;
 std::optional<HRESULT> refreshFailure;
 std::wstring refreshDescription;
 
-void Log(const char* format, ...) __attribute__((format(printf, 1, 2)));
-void Log(const char* format, ...) {
+__attribute__((format(printf, 1, 2))) void Log(const char* format, ...) {
   wchar_t path[MAX_PATH] = L"";
   GetEnvironmentVariableW(L"QB_DOUBLE_LOG", path, MAX_PATH);
   // Opened and closed for every line: the driver reads the file while the viewer runs.
@@ -83,21 +80,7 @@ struct WindowDestroyer {
 };
 using WindowOwner = std::unique_ptr<HWND__, WindowDestroyer>;
 
-LRESULT CALLBACK ControlProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
-void RegisterClasses() {
-  WNDCLASSW windowClass{};
-  windowClass.hInstance = dllInstance;
-  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  windowClass.lpfnWndProc = ControlProcedure;
-  windowClass.lpszClassName = kControlClass;
-  RegisterClassW(&windowClass);
-  // The page takes the focus at UI activation; the default procedure paints it white.
-  windowClass.lpfnWndProc = DefWindowProcW;
-  windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-  windowClass.lpszClassName = kPageClass;
-  RegisterClassW(&windowClass);
-}
+LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 class BrowserDouble final : public IWebBrowser2,
                             public IOleObject,
@@ -108,20 +91,24 @@ class BrowserDouble final : public IWebBrowser2,
  public:
   BrowserDouble() {
     if (liveObjects.empty()) {
-      RegisterClasses();
+      WNDCLASSW windowClass{};
+      windowClass.lpfnWndProc = WindowProcedure;
+      windowClass.hInstance = dllInstance;
+      windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+      windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+      windowClass.lpszClassName = kWindowClass;
+      RegisterClassW(&windowClass);
       // A popup that is never shown: FindWindow, which the driver uses, does not see message-only windows.
       const std::wstring title = L"QbBrowserDouble " + std::to_wstring(GetCurrentProcessId());
-      controlWindow = CreateWindowExW(0, kControlClass, title.c_str(), WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+      controlWindow = CreateWindowExW(0, kWindowClass, title.c_str(), WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                                       dllInstance, nullptr);
     }
     liveObjects.push_back(this);
   }
 
-  ULONG refs = 1;
-  ULONG refreshes = 0;
+  ULONG refs = 1, refreshes = 0;
 
   STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
-    if (object == nullptr) return E_POINTER;
     const bool inPlace = !Failure("NoInPlaceObject");
     *object = nullptr;
     if (iid == IID_IUnknown || iid == IID_IOleObject) *object = static_cast<IOleObject*>(this);
@@ -139,8 +126,7 @@ class BrowserDouble final : public IWebBrowser2,
   STDMETHODIMP_(ULONG) AddRef() override { return ++refs; }
   STDMETHODIMP_(ULONG) Release() override {
     if (--refs != 0) return refs;
-    // The probe leaves the thread as it found it: S_OK and S_FALSE each took
-    // a reference on its initialisation, RPC_E_CHANGED_MODE took none.
+    // The probe leaves the thread as it found it: S_OK and S_FALSE took a reference, RPC_E_CHANGED_MODE none.
     const HRESULT probe = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     if (probe == S_OK || probe == S_FALSE) CoUninitialize();
     Log("FinalRelease com=%s", probe == S_OK ? "uninitialised" : "initialised");
@@ -148,7 +134,6 @@ class BrowserDouble final : public IWebBrowser2,
     return 0;
   }
 
-  // IOleObject
   STDMETHODIMP SetClientSite(IOleClientSite* site) override {
     site_ = site;
     Log("SetClientSite site=%d", site != nullptr);
@@ -158,8 +143,7 @@ class BrowserDouble final : public IWebBrowser2,
     HRESULT hr = site->QueryInterface(IID_PPV_ARGS(&ambients));
     if (SUCCEEDED(hr)) {
       DISPPARAMS none{};
-      VARIANT result;
-      VariantInit(&result);
+      VARIANT result{};
       hr = ambients->Invoke(kAmbientDownloadControl, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &result, nullptr,
                             nullptr);
       VariantClear(&result);
@@ -185,8 +169,7 @@ class BrowserDouble final : public IWebBrowser2,
     Log("SetExtent cx=%ld cy=%ld hr=%08lx", size->cx, size->cy, hr);
     return hr;
   }
-  STDMETHODIMP GetExtent(DWORD aspect, SIZEL* size) override {
-    if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
+  STDMETHODIMP GetExtent(DWORD, SIZEL* size) override {
     *size = extent_;
     return S_OK;
   }
@@ -195,15 +178,13 @@ class BrowserDouble final : public IWebBrowser2,
     return S_OK;
   }
 
-  // IPersistStreamInit
   STDMETHODIMP Load(IStream* stream) override {
     BYTE bytes[64 * 1024];
     ULONG size = 0, read = 0;
     // A second initialisation is the host's mistake; the stream is left unread.
     HRESULT hr = initialised_ ? E_UNEXPECTED : S_OK;
-    for (read = 1; hr == S_OK && read != 0 && size < sizeof bytes; size += read) {
+    for (read = 1; hr == S_OK && read != 0 && size < sizeof bytes; size += read)
       hr = stream->Read(bytes + size, sizeof bytes - size, &read);
-    }
     if (SUCCEEDED(hr)) hr = Failure("Load=").value_or(S_OK);
     if (hr == S_OK) {
       initialised_ = true;
@@ -214,7 +195,6 @@ class BrowserDouble final : public IWebBrowser2,
   }
   STDMETHODIMP InitNew() override { return std::exchange(initialised_, true) ? E_UNEXPECTED : S_OK; }
 
-  // IOleWindow, IOleInPlaceObject, IOleInPlaceActiveObject
   STDMETHODIMP GetWindow(HWND* window) override {
     *window = page_.get();
     return page_ ? S_OK : E_FAIL;
@@ -248,7 +228,6 @@ class BrowserDouble final : public IWebBrowser2,
     return hr;
   }
 
-  // IConnectionPointContainer
   STDMETHODIMP FindConnectionPoint(REFIID iid, IConnectionPoint** point) override {
     *point = iid == DIID_DWebBrowserEvents2 ? &events_ : nullptr;
     if (*point == nullptr) return CONNECT_E_NOCONNECTION;
@@ -256,7 +235,6 @@ class BrowserDouble final : public IWebBrowser2,
     return S_OK;
   }
 
-  // IWebBrowser2
   STDMETHODIMP Navigate(BSTR url, VARIANT* flags, VARIANT* target, VARIANT* postData, VARIANT* headers) override {
     char text[2048] = "";
     WideCharToMultiByte(CP_UTF8, 0, url ? url : L"", -1, text, sizeof text - 1, nullptr, nullptr);
@@ -308,13 +286,11 @@ class BrowserDouble final : public IWebBrowser2,
   NI(PutProperty, BSTR, VARIANT) NI(GetProperty, BSTR, VARIANT*) NI(get_HWND, SHANDLE_PTR*)
   NI(Navigate2, VARIANT*, VARIANT*, VARIANT*, VARIANT*, VARIANT*) NI(QueryStatusWB, OLECMDID, OLECMDF*)
   NI(ExecWB, OLECMDID, OLECMDEXECOPT, VARIANT*, VARIANT*) NI(ShowBrowserBar, VARIANT*, VARIANT*, VARIANT*)
-  NI(get_ReadyState, READYSTATE*) NI(get_TopLevelContainer, VARIANT_BOOL*) NI(get_Busy, VARIANT_BOOL*)
-  NI_PROPERTY(Left, LONG) NI_PROPERTY(Top, LONG) NI_PROPERTY(Width, LONG) NI_PROPERTY(Height, LONG)
-  NI_PROPERTY(StatusText, BSTR) NI_PROPERTY(ToolBar, int) NI_PROPERTY(Visible, VARIANT_BOOL)
-  NI_PROPERTY(StatusBar, VARIANT_BOOL) NI_PROPERTY(MenuBar, VARIANT_BOOL) NI_PROPERTY(FullScreen, VARIANT_BOOL)
-  NI_PROPERTY(Offline, VARIANT_BOOL) NI_PROPERTY(Silent, VARIANT_BOOL) NI_PROPERTY(TheaterMode, VARIANT_BOOL)
-  NI_PROPERTY(RegisterAsBrowser, VARIANT_BOOL) NI_PROPERTY(RegisterAsDropTarget, VARIANT_BOOL)
-  NI_PROPERTY(AddressBar, VARIANT_BOOL) NI_PROPERTY(Resizable, VARIANT_BOOL)
+  NI(get_ReadyState, READYSTATE*) NI(get_TopLevelContainer, VARIANT_BOOL*) NI(get_Busy, VARIANT_BOOL*) NP(Left, LONG)
+  NP(Top, LONG) NP(Width, LONG) NP(Height, LONG) NP(StatusText, BSTR) NP(ToolBar, int) NP(Visible, VARIANT_BOOL)
+  NP(StatusBar, VARIANT_BOOL) NP(MenuBar, VARIANT_BOOL) NP(FullScreen, VARIANT_BOOL) NP(Offline, VARIANT_BOOL)
+  NP(Silent, VARIANT_BOOL) NP(TheaterMode, VARIANT_BOOL) NP(RegisterAsBrowser, VARIANT_BOOL)
+  NP(RegisterAsDropTarget, VARIANT_BOOL) NP(AddressBar, VARIANT_BOOL) NP(Resizable, VARIANT_BOOL)
 
  private:
   // The connection point for the events, a part of the double that counts its references with the double's.
@@ -354,8 +330,7 @@ class BrowserDouble final : public IWebBrowser2,
     DestroyWindow(controlWindow);
     controlWindow = nullptr;
     // The module may be unloaded once no object is left; its classes must not outlive their window procedures.
-    UnregisterClassW(kControlClass, dllInstance);
-    UnregisterClassW(kPageClass, dllInstance);
+    UnregisterClassW(kWindowClass, dllInstance);
   }
 
   // In-place activation, as the protocol has it; a second one only moves the page.
@@ -374,7 +349,7 @@ class BrowserDouble final : public IWebBrowser2,
     if (SUCCEEDED(hr)) hr = inPlaceSite_->GetWindowContext(&frame_, &document, &r, &clip, &frameInfo);
     if (rect) r = *rect;
     if (SUCCEEDED(hr)) {
-      page_.reset(CreateWindowExW(0, kPageClass, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, r.left, r.top,
+      page_.reset(CreateWindowExW(0, kWindowClass, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, r.left, r.top,
                                   r.right - r.left, r.bottom - r.top, parent, nullptr, dllInstance, nullptr));
       if (!page_) hr = HRESULT_FROM_WIN32(GetLastError());
     }
@@ -391,8 +366,7 @@ class BrowserDouble final : public IWebBrowser2,
     return S_OK;
   }
 
-  bool initialised_ = false;
-  bool uiActive_ = false;
+  bool initialised_ = false, uiActive_ = false;
   SIZEL extent_{};
   EventPoint events_{this};
   ComPtr<IOleClientSite> site_;
@@ -409,9 +383,8 @@ LRESULT RunCommand(const std::string& text) {
   if (liveObjects.empty()) return 0;
   BrowserDouble& object = *liveObjects.back();
   long progress = 0, progressMax = 0;
-  if (std::sscanf(text.c_str(), "progress %ld %ld", &progress, &progressMax) == 2) {
+  if (std::sscanf(text.c_str(), "progress %ld %ld", &progress, &progressMax) == 2)
     return object.FireProgress(progress, progressMax) == S_OK;
-  }
   if (text == "query refs") return object.refs;
   if (text == "query refreshes") return object.refreshes;
   constexpr char kFailRefresh[] = "fail Refresh ";
@@ -427,10 +400,10 @@ LRESULT RunCommand(const std::string& text) {
   return 1;
 }
 
-LRESULT CALLBACK ControlProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+// The page takes the focus at UI activation, and the class's brush paints it white.
+LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message != WM_COPYDATA) return DefWindowProcW(window, message, wParam, lParam);
-  if (data->dwData != kCommandData) return 0;
+  const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
   return RunCommand(std::string(static_cast<const char*>(data->lpData), data->cbData));
 }
 
@@ -438,11 +411,9 @@ class ClassFactory final : public IClassFactory {
  public:
   STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
     *object = iid == IID_IUnknown || iid == IID_IClassFactory ? this : nullptr;
-    if (*object == nullptr) return E_NOINTERFACE;
-    AddRef();
-    return S_OK;
+    return *object != nullptr ? S_OK : E_NOINTERFACE;
   }
-  // A static object, as long-lived as the module: its count means nothing.
+  // A static object, as long-lived as the module: its count means nothing, and the query need not add to it.
   STDMETHODIMP_(ULONG) AddRef() override { return 2; }
   STDMETHODIMP_(ULONG) Release() override { return 1; }
   STDMETHODIMP CreateInstance(IUnknown* outer, REFIID iid, void** object) override {
@@ -460,17 +431,12 @@ class ClassFactory final : public IClassFactory {
 
 }  // namespace
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
-  if (reason == DLL_PROCESS_ATTACH) dllInstance = instance;
-  return TRUE;
-}
-
-extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, void** object) {
+extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, void** object) {
   static ClassFactory factory;
   *object = nullptr;
   return clsid == CLSID_WebBrowser ? factory.QueryInterface(iid, object) : CLASS_E_CLASSNOTAVAILABLE;
 }
 
-extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() {
+extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE DllCanUnloadNow() {
   return liveObjects.empty() && serverLocks == 0 ? S_OK : S_FALSE;
 }
