@@ -1,11 +1,10 @@
 #!/usr/bin/python3
-"""Static checks of a built QuellmarkBrenvik.exe, read with pefile: one group
-per run, every failed check printed on its own line."""
+"""Static checks of a built QuellmarkBrenvik.exe, read with pefile; every failed check is printed on its own line.
+Usage: CheckExe.py <exe> <i386|amd64> <the program's version, from CMake>"""
 
 import os
 import struct
 import sys
-import types
 
 import pefile
 
@@ -14,98 +13,79 @@ kSystemDlls = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "ole32
                "shell32.dll", "shlwapi.dll", "advapi32.dll", "msvcrt.dll"}
 kDynamicBase, kNxCompat, kHighEntropyVa = 0x0040, 0x0100, 0x0020
 kExecute, kWrite = 0x20000000, 0x80000000
-kSizeBudget = {"i386": 327680}
+kShippedSizeBudget = 327680
 kRtCursor, kRtIcon, kRtGroupCursor, kRtGroupIcon = 1, 3, 12, 14
 
 
 def Resource(pe, typeId, name):
-    """The data of the one resource of that type and name, or None."""
+    """The data of the one resource of that type and name, or b""."""
     root = getattr(pe, "DIRECTORY_ENTRY_RESOURCE", None)
     for typeEntry in (entry for entry in (root.entries if root else []) if entry.id == typeId):
         for nameEntry in typeEntry.directory.entries:
             if (nameEntry.id if nameEntry.name is None else str(nameEntry.name)) == name:
                 leaf = nameEntry.directory.entries[0].data.struct
                 return pe.get_data(leaf.OffsetToData, leaf.Size)
-    return None
+    return b""
 
 
-def Imports(pe, args, check):
-    entries = getattr(pe, "DIRECTORY_ENTRY_IMPORT", []) + getattr(pe, "DIRECTORY_ENTRY_DELAY_IMPORT", [])
-    dlls = [entry.dll.decode("ascii").lower() for entry in entries]
-    foreign = [dll for dll in dlls if dll not in kSystemDlls and not dll.startswith("api-ms-win-crt-")]
-    check(dlls and not foreign, f"imports from DLLs that are not the system's: {foreign or 'no imports'}")
-
-
-def Header(pe, args, check):
-    check(pe.FILE_HEADER.Machine == kMachines[args.machine], f"machine {pe.FILE_HEADER.Machine:#x}")
+def Check(exe, machine, version, check):
+    pe = pefile.PE(exe)
+    check(pe.FILE_HEADER.Machine == kMachines[machine], f"machine {pe.FILE_HEADER.Machine:#x}")
     check(pe.OPTIONAL_HEADER.Subsystem == 2, f"subsystem {pe.OPTIONAL_HEADER.Subsystem}, not the GUI (2)")
     flags = pe.OPTIONAL_HEADER.DllCharacteristics
     check(flags & kDynamicBase and pe.OPTIONAL_HEADER.DATA_DIRECTORY[5].Size > 0,
           f"no ASLR (DYNAMIC_BASE and relocations) in {flags:#x}")
     check(flags & kNxCompat, f"no NX_COMPAT in {flags:#x}")
-    check(args.machine != "amd64" or flags & kHighEntropyVa, f"no HIGH_ENTROPY_VA in {flags:#x}")
+    check(machine != "amd64" or flags & kHighEntropyVa, f"no HIGH_ENTROPY_VA in {flags:#x}")
     for section in pe.sections:
         both = section.Characteristics & kExecute and section.Characteristics & kWrite
         check(not both, f"section {section.Name!r} is writable and executable")
     check(pe.FILE_HEADER.TimeDateStamp == 0, f"link timestamp {pe.FILE_HEADER.TimeDateStamp:#x}, not 0")
 
+    entries = getattr(pe, "DIRECTORY_ENTRY_IMPORT", []) + getattr(pe, "DIRECTORY_ENTRY_DELAY_IMPORT", [])
+    dlls = [entry.dll.decode("ascii").lower() for entry in entries]
+    foreign = [dll for dll in dlls if dll not in kSystemDlls and not dll.startswith("api-ms-win-crt-")]
+    check(dlls and not foreign, f"imports from DLLs that are not the system's: {foreign or 'no imports'}")
 
-def Size(pe, args, check):
-    size = os.path.getsize(args.exe)
+    size = os.path.getsize(exe)
     print(f"size: {size} bytes")
-    check(pe.FILE_HEADER.PointerToSymbolTable == 0 and pe.FILE_HEADER.NumberOfSymbols == 0, "a symbol table")
-    check(size <= kSizeBudget.get(args.machine, size), f"{size} bytes, over {kSizeBudget.get(args.machine)}")
+    check(machine != "i386" or size <= kShippedSizeBudget, f"{size} bytes, over {kShippedSizeBudget}")
 
-
-def Version(pe, args, check):
     fixed = getattr(pe, "VS_FIXEDFILEINFO", [None])[0]
-    if not check(fixed and fixed.Signature == 0xFEEF04BD, "no parsable version block"):
-        return
-    parts = [int(part) for part in (args.version.split(".") + ["0"] * 4)[:4]]
+    parts = [int(part) for part in (version.split(".") + ["0"] * 4)[:4]]
     packed = (parts[0] << 16 | parts[1], parts[2] << 16 | parts[3])
-    for field in ("File", "Product"):
-        got = (getattr(fixed, field + "VersionMS"), getattr(fixed, field + "VersionLS"))
-        check(got == packed, f"{field.lower()} version {got}, program version {args.version}")
+    if check(fixed and fixed.Signature == 0xFEEF04BD, "no parsable version block"):
+        for field in ("File", "Product"):
+            got = (getattr(fixed, field + "VersionMS"), getattr(fixed, field + "VersionLS"))
+            check(got == packed, f"{field.lower()} version {got}, program version {version}")
     strings = {key.decode(): value.decode() for table in getattr(pe, "FileInfo", [[]])[0]
                if table.Key == b"StringFileInfo" for st in table.StringTable for key, value in st.entries.items()}
     for key in ("FileVersion", "ProductVersion"):
-        check(strings.get(key) == args.version, f"{key} {strings.get(key)!r}, program version {args.version}")
-    check(fixed.FileFlags == 0 and fixed.FileType == 1, f"flags {fixed.FileFlags}, type {fixed.FileType}")
+        check(strings.get(key) == version, f"{key} {strings.get(key)!r}, program version {version}")
 
-
-def Images(pe, args, check):
-    # Directory entry fields: width, height, (icon: colours, reserved), planes, bits, bytes, image id;
-    # then the image's bitmap header: size, width, height (both halves), planes, bits.
-    for what, group, image, entry, expected, skip in [
-            ("icon", (kRtGroupIcon, "MAINICON"), kRtIcon, "<BBBBHHIH", (32, 32, 32, 0, 1, 32, 4264, 1), 0),
-            ("cursor", (kRtGroupCursor, 32761), kRtCursor, "<HHHHIH", (32, 32, 1, 1, 308, 8), 4)]:
-        data = Resource(pe, *group) or bytes(6)
+    # The group under the name the program loads: one entry starting with width and height (bytes for an icon,
+    # words for a cursor), the image id its last word. The image: the cursor's hot spot, then a bitmap header
+    # whose height counts both the colour and the mask half.
+    for what, group, imageType, extent, skip in [("icon", (kRtGroupIcon, "MAINICON"), kRtIcon, "<BB", 0),
+                                                 ("cursor", (kRtGroupCursor, 32761), kRtCursor, "<HH", 4)]:
+        data = Resource(pe, *group) + bytes(20)
         check(struct.unpack_from("<H", data, 4) == (1,), f"{what} directory without exactly one entry")
-        got = struct.unpack_from(entry, data + bytes(16), 6)
-        check(got == expected, f"{what} directory entry {got}, expected {expected}")
-        bits = (Resource(pe, image, expected[-1]) or b"") + bytes(60)
-        check(len(bits) - 60 == expected[-2], f"{what} image of {len(bits) - 60} bytes")
-        header = struct.unpack_from("<IiiHH", bits, skip)
-        check(header == (40, 32, 64, 1, expected[-3]), f"{what} bitmap header {header}")
+        check(struct.unpack_from(extent, data, 6) == (32, 32), f"{what} entry {struct.unpack_from(extent, data, 6)}")
+        bits = Resource(pe, imageType, struct.unpack_from("<H", data, 18)[0]) + bytes(20)
+        check(struct.unpack_from("<Iii", bits, skip) == (40, 32, 64), f"{what} bitmap {bits[skip:skip + 12]}")
         check(not skip or struct.unpack_from("<HH", bits) == (7, 1), f"hot spot {struct.unpack_from('<HH', bits)}")
 
 
-kGroups = {"header": Header, "imports": Imports, "size": Size, "version": Version,
-           "images": Images}
-
-
 def main():
-    """Usage: CheckExe.py <exe> <i386|amd64> <the program's version, from CMake> <group>"""
-    args = types.SimpleNamespace(**dict(zip(("exe", "machine", "version", "group"), sys.argv[1:])))
     failures = []
 
-    def Check(condition, what):
-        failures.append(None if condition else what)
+    def check(condition, what):
+        if not condition:
+            failures.append(what)
+            print(f"FAIL: {what}")
         return bool(condition)
-    kGroups[args.group](pefile.PE(args.exe), args, Check)
-    for failure in filter(None, failures):
-        print(f"FAIL: {args.group}: {failure}")
-    return 1 if any(failures) else 0
+    Check(*sys.argv[1:4], check)
+    return 1 if failures else 0
 
 
 if __name__ == "__main__":

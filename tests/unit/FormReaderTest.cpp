@@ -40,8 +40,6 @@ struct Reader : FormReader {
     }
 };
 
-// Damaged text names the line; a value that cannot be applied names its
-// component and property.
 TEST(FormReader, FailuresNameWhereTheyAre) {
     struct Row { std::string_view text, message; };
     const Row kRows[] = {
@@ -76,8 +74,7 @@ TEST(FormReader, FailuresNameWhereTheyAre) {
 }
 
 TEST(FormReader, DamageRaisesOnlyTheReadersError) {
-    // Every cut and every one-byte change of the sample either parses or
-    // raises the reader's own error; anything else escapes and fails here.
+    // Every cut and one-byte change of the sample parses or raises EReadError; anything else fails here.
     for (std::size_t i = 0; i < kSample.size(); ++i) {
         for (const char c : {'\0', '"', '<', '>', '[', '\\', '-', '9', ' ', '\n', '\xC3', 'x'}) {
             std::string damaged(kSample);
