@@ -1,7 +1,5 @@
-// The number rules of the interval edit box written a second way, for the
-// unit table and the fuzz target to hold the product to: split the text into
-// blanks, sign, prefix and digits, then judge the digits as strings, so that
-// no arithmetic can overflow on the way.
+// The interval box's number rules written a second way, for the unit table and the fuzz target: the text split
+// into blanks, sign, prefix and digits, the digits judged as strings, so that no arithmetic can overflow.
 #pragma once
 
 #include <algorithm>
@@ -30,8 +28,4 @@ inline std::optional<std::int32_t> ModelStrToInt(std::string_view text) {
     if (digits.size() > limit.size() || (digits.size() == limit.size() && digits > limit)) return std::nullopt;
     const std::int64_t magnitude = std::stoll("0" + std::string(digits));
     return static_cast<std::int32_t>(negative ? -magnitude : magnitude);
-}
-
-inline std::string NotAnIntegerMessage(std::string_view text) {
-    return "'" + std::string(text) + "' is not a valid integer value";
 }

@@ -1,6 +1,6 @@
 // Reading the form definition: damaged text fails with the reader's own
 // error naming the line, and a property that cannot be applied names its
-// component and property.
+// component and property. The fuzz target feeds it damaged text at random.
 #include "Exceptions.h"
 #include "FormDefinition.h"
 
@@ -69,19 +69,6 @@ TEST(FormReader, FailuresNameWhereTheyAre) {
             ADD_FAILURE() << "read: " << r.text;
         } catch (const EReadError& error) {
             EXPECT_EQ(error.Message(), r.message) << r.text;
-        }
-    }
-}
-
-TEST(FormReader, DamageRaisesOnlyTheReadersError) {
-    // Every cut and one-byte change of the sample parses or raises EReadError; anything else fails here.
-    for (std::size_t i = 0; i < kSample.size(); ++i) {
-        for (const char c : {'\0', '"', '<', '>', '[', '\\', '-', '9', ' ', '\n', '\xC3', 'x'}) {
-            std::string damaged(kSample);
-            damaged[i] = c;
-            for (const std::string& text : {damaged, std::string(kSample.substr(0, i))}) {
-                try { ParseFormDefinition(text); } catch (const EReadError&) {}
-            }
         }
     }
 }

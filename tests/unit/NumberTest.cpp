@@ -9,12 +9,10 @@
 
 namespace {
 
-constexpr std::optional<std::uint32_t> kRefused;
-
 struct Row {
     std::string_view text;
     std::optional<std::int32_t> value = std::nullopt;  // not a number
-    std::optional<std::uint32_t> period = kRefused;
+    std::optional<std::uint32_t> period = std::nullopt;  // refused
 };
 
 const Row kRows[] = {
@@ -36,8 +34,9 @@ TEST(Number, TextToMinutesToPeriod) {
         try {
             EXPECT_EQ(MinutesToPeriod(StrToInt(row.text)), row.period) << name;
         } catch (const EConvertError& error) {
-            EXPECT_EQ(row.period, kRefused) << name << ": " << error.Message();
-            if (!row.value) { EXPECT_EQ(error.Message(), NotAnIntegerMessage(row.text)) << name; }
+            EXPECT_FALSE(row.period) << name << ": " << error.Message();
+            const std::string invalid = "'" + std::string(row.text) + "' is not a valid integer value";
+            if (!row.value) { EXPECT_EQ(error.Message(), invalid) << name; }
         }
     }
 }

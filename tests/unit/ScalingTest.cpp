@@ -12,9 +12,7 @@ TEST(Scaling, MulDivRoundsHalvesAwayFromZero) {
         {5, 3, 2, 8}, {-5, 3, 2, -8}, {5, 3, -2, -8}, {8, 1, 3, 3}, {1, 1, 3, 0}, {-2, 1, 3, -1}, {7, 1, 0, -1},
         {INT32_MAX, 2, 1, -1}, {INT32_MIN, 1, -1, -1}, {INT32_MAX, INT32_MAX, INT32_MAX, INT32_MAX},
     };
-    for (const Row& r : kRows) {
-        EXPECT_EQ(MulDivRounded(r.a, r.b, r.c), r.result) << "MulDiv " << r.a << " " << r.b << " " << r.c;
-    }
+    for (const Row& r : kRows) EXPECT_EQ(MulDivRounded(r.a, r.b, r.c), r.result) << r.a << " " << r.b << " " << r.c;
 }
 
 TEST(Scaling, ControlsAndTheirFonts) {
@@ -41,22 +39,19 @@ TEST(Scaling, WindowFont) {
     const FontAttributes loaded = DefaultWindowFont(96);  // "MS Sans Serif", -11
     // At 101 to 103 ppi the default already is -11, so nothing changed and
     // nothing is rescaled; -17 at 144 pins the rounding (-16.5).
-    struct Row { int ppi, height; };
-    const Row kRows[] = {{96, -11}, {103, -11}, {104, -12}, {144, -17}};
+    struct Row { int ppi; bool bold; int height; };
+    const Row kRows[] = {{96, false, -11}, {103, false, -11}, {103, true, -12}, {104, false, -12}, {144, false, -17}};
     for (const Row& r : kRows) {
-        EXPECT_EQ(AdaptWindowFont(loaded, -11, 96, r.ppi).height, r.height) << r.ppi << " ppi";
+        FontAttributes font = loaded;
+        font.bold = r.bold;
+        EXPECT_EQ(AdaptWindowFont(font, -11, 96, r.ppi).height, r.height) << r.ppi << " ppi, bold " << r.bold;
     }
-    FontAttributes bold = loaded;
-    bold.bold = true;
-    EXPECT_EQ(AdaptWindowFont(bold, -11, 96, 103).height, -12) << "a changed font at 103 ppi";
 }
 
 TEST(Scaling, HimetricExtent) {
     struct Row { int himetric, ppi, pixels; };
     const Row kRows[] = {{20981, 96, 793}, {20981, 144, 1189}, {13, 96, 0}, {14, 96, 1}};
-    for (const Row& r : kRows) {
-        EXPECT_EQ(HimetricToPixels(r.himetric, r.ppi), r.pixels) << r.himetric << " himetric at " << r.ppi;
-    }
+    for (const Row& r : kRows) EXPECT_EQ(HimetricToPixels(r.himetric, r.ppi), r.pixels) << r.himetric << " " << r.ppi;
     EXPECT_EQ(PixelsToHimetric(1189, 144), 20973);
 }
 

@@ -1,6 +1,5 @@
-// When the refresh timer kills and starts its platform timer: each row is one
-// setter call on a timer built as the form builds Timer1, and the platform
-// calls it must make.
+// When the refresh timer kills and starts its platform timer: each row is one setter call on a timer built
+// as the form builds Timer1, and the platform calls it must make.
 #include "Exceptions.h"
 #include "TimerSchedule.h"
 
@@ -12,10 +11,7 @@ struct FakeTimer : PlatformTimer {
     std::string calls;
     bool refuse = false;
     void Kill() override { calls += "kill "; }
-    bool Start(std::uint32_t interval) override {
-        calls += "start " + std::to_string(interval) + " ";
-        return !refuse;
-    }
+    bool Start(std::uint32_t interval) override { calls += "start " + std::to_string(interval) + " "; return !refuse; }
 };
 
 enum class Set { Interval, Enabled, Handler };
@@ -32,10 +28,8 @@ const Step kSteps[] = {
     {Set::Interval, 300000, ""},  // "05" after "5": the countdown goes on
     {Set::Interval, 60000, "kill start 60000 "}, {Set::Interval, 0, "kill "},  // "0" stops the timer
     {Set::Interval, 120000, "kill start 120000 "}, {Set::Enabled, 1, ""},
-    {Set::Interval, 180000, "kill start 180000 ", true},
-    {Set::Interval, 180000, ""},  // the refused value is kept and not retried
-    {Set::Interval, 4294920000u, "kill start 4294920000 "},
-    {Set::Handler, 1, "kill start 4294920000 "},  // attaching always re-arms
+    {Set::Interval, 180000, "kill start 180000 ", true}, {Set::Interval, 180000, ""},  // refused: kept, not retried
+    {Set::Interval, 4294920000u, "kill start 4294920000 "}, {Set::Handler, 1, "kill start 4294920000 "},  // re-arms
     {Set::Enabled, 0, "kill "}, {Set::Interval, 60000, "kill "}, {Set::Enabled, 1, "kill start 60000 "},
 };
 
