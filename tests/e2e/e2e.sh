@@ -1,11 +1,9 @@
 #!/bin/bash
 # The end-to-end rows' Wine prefixes and display, and one row's run.
-#   e2e.sh setup STATE WIN64_DIR [WIN32_DIR]   Xvfb and the prefixes: wine (Wine's own
-#                                      control), double (the test double, the shell recorder),
-#                                      *-144, double32 (the i686 double in the 32-bit view)
-#   e2e.sh run STATE PREFIX EXE SCENARIO [DRIVER OPTIONS]
-#   e2e.sh quiet STATE PREFIX EXE SCENARIO [DRIVER OPTIONS]   the same, and no file or
-#                                      registry value of the prefix changes meanwhile
+#   e2e.sh setup STATE WIN64_DIR [WIN32_DIR]   Xvfb and the prefixes: wine (Wine's own control),
+#            double (the test double, the shell recorder), *-144, double32 (the i686 double, 32-bit view)
+#   e2e.sh run|quiet STATE PREFIX EXE SCENARIO [DRIVER OPTIONS]   quiet: and no file or registry
+#            value of the prefix changes meanwhile
 #   e2e.sh cleanup STATE
 set -euo pipefail
 cmd=$1 state=$(realpath -m "$2")
@@ -19,12 +17,11 @@ clsid='{8856F961-340A-11D0-A96B-00C04FD705A2}'
 winpath() { printf 'Z:%s' "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")" | tr / '\\'; }
 # Wine's output goes to files, never to a pipe: services it starts on the
 # way outlive the command and would keep ctest waiting on the pipe.
-wine() { local prefix=$1; shift; WINEPREFIX=$state/$prefix "$WINE64" "$@" </dev/null >>"$state/logs/wine.out" 2>&1; }
 server() { WINEPREFIX=$state/$1 "$WINESERVER" "${@:2}" </dev/null >/dev/null 2>&1 || true; }
 
 setup() {
-  local win64=$1 win32=${2:-}
-  cleanup || true
+  local win64=$1 win32=${2:-} all=(wine double wine-144 double-144)
+  cleanup
   rm -rf "$state" && mkdir -p "$state/logs"
   "$prefixes" xvfb "$state/x.state"
   "$prefixes" create "$state/wine"
@@ -33,48 +30,47 @@ setup() {
   "$prefixes" copy "$state/wine" "$state/double"
   "$prefixes" register "$state/double" "$clsid" "$win64/QbBrowserDouble.dll"
   # Wine 8 reads the http handler from HKLM only.
-  wine double reg add 'HKLM\Software\Classes\http\shell\open\command' /ve /d "\"$(winpath "$win64/QbShellRecorder.exe")\" \"%1\"" /f
+  WINEPREFIX=$state/double "$WINE64" reg add 'HKLM\Software\Classes\http\shell\open\command' /ve /f \
+    /d "\"$(winpath "$win64/QbShellRecorder.exe")\" \"%1\"" </dev/null >>"$state/logs/wine.out" 2>&1
   for p in wine double; do
     "$prefixes" copy "$state/$p" "$state/$p-144"
     "$prefixes" ppi "$state/$p-144" 144
   done
-  local all=(wine double wine-144 double-144)
   if [ -n "$win32" ]; then
     # Made by 64-bit Wine alone: booting its 32-bit side would take minutes
     # under emulation. That boot would fill syswow64 with Wine's 32-bit
-    # builtins, without which 32-bit Wine cannot load kernel32.dll; links do.
+    # builtins, without which 32-bit Wine cannot load kernel32.dll; links do
+    # (and stand in for those of a prefix made while the emulation was on).
     "$prefixes" copy "$state/double" "$state/double32"
-    ln -s "$WINE32_DLLS"/* "$state/double32/drive_c/windows/syswow64/"
+    ln -sf "$WINE32_DLLS"/* "$state/double32/drive_c/windows/syswow64/"
     "$prefixes" register "$state/double32" "$clsid" "$win32/QbBrowserDouble.dll" 32
     all+=(double32)
   fi
   for p in "${all[@]}"; do server "$p" -k; server "$p" -w; server "$p" -p; done
 }
 
+# Stamps of when keys were written, and the driver dates Wine stores anew at
+# every start, are not the viewer's.
 registry() {
   server "$1" -k; server "$1" -w
-  # Stamps of when keys were written, and the driver dates Wine stores anew
-  # at every start, are not the viewer's.
   sed -e '/^#/d' -e 's/^\(\[.*\]\) [0-9]*$/\1/' -e '/"DriverDateData"/d' "$state/$1"/*.reg
   (cd "$state/$1/drive_c/users" && find . -type f -exec sha256sum {} + | sort -k2)
 }
 
 run() {
-  local prefix=$1 exe=$2 scenario=$3
+  local prefix=$1 exe=$2 scenario=$3 out=$state/logs/$3-$1.out status=0
   shift 3
   # shellcheck disable=SC1091
   . "$state/x.state"
-  export DISPLAY
-  local out=$state/logs/$scenario-$prefix.out status=0
-  WINEPREFIX=$state/$prefix timeout -k 10 900 "$WINE64" "$(dirname "$exe")/../win64/QbTestDriver.exe" "$scenario" \
-    --exe "$(winpath "$exe")" --work "$(winpath "$state/logs")" "$@" </dev/null >"$out" 2>&1 || status=$?
+  WINEPREFIX=$state/$prefix DISPLAY=$DISPLAY timeout -k 10 900 "$WINE64" "$(dirname "$exe")/../win64/QbTestDriver.exe" \
+    "$scenario" --exe "$(winpath "$exe")" --work "$(winpath "$state/logs")" "$@" </dev/null >"$out" 2>&1 || status=$?
   cat "$out"
   return $status
 }
 
 cleanup() {
-  for p in "$state"/*/; do [ -f "$p/system.reg" ] && WINEPREFIX=$p "$WINESERVER" -k 2>/dev/null; done
-  [ -f "$state/x.state" ] && { . "$state/x.state"; kill "$XVFB_PID" 2>/dev/null; }
+  for p in "$state"/*/; do [ -f "$p/system.reg" ] && WINEPREFIX=$p "$WINESERVER" -k 2>/dev/null || true; done
+  [ -f "$state/x.state" ] && { . "$state/x.state"; kill "$XVFB_PID" 2>/dev/null || true; }
   return 0
 }
 

@@ -30,13 +30,12 @@ extern Options options;
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
 std::wstring ClassOf(HWND window);
 std::wstring TextOf(HWND window);
-// The window's rectangle in the client coordinates of reference.
-RECT RectIn(HWND window, HWND reference);
-HWND ChildOf(HWND parent, const wchar_t* className, int index = 0);  // direct children in Z order
+RECT RectIn(HWND window, HWND reference);  // in the client coordinates of reference
 LRESULT SendBounded(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 
-void Click(HWND window, POINT client, bool left = true);
-void Drag(HWND from, POINT fromClient, POINT toScreen);
+// Real input; points in the window's client coordinates.
+void Click(HWND window, POINT at, bool left = true);
+void Drag(HWND window, POINT from, POINT to);
 void PressKey(WORD virtualKey, bool shift = false);
 void Type(const std::wstring& text);
 
@@ -46,7 +45,6 @@ struct LogFile {
     std::wstring path;
     std::vector<std::string> Lines() const;
     size_t Count(const std::string& prefix) const;
-    std::optional<size_t> Find(const std::string& prefix, size_t from = 0) const;
 };
 
 struct Launch {
@@ -58,7 +56,7 @@ struct Launch {
 };
 
 struct Box {
-    HWND window = nullptr, owner = nullptr;
+    HWND window = nullptr;
     std::string caption, text;
 };
 
@@ -69,22 +67,20 @@ public:
     Viewer& operator=(const Viewer&) = delete;
     ~Viewer();  // ends the process if a row left it running
 
-    bool Started() const { return process_ != nullptr; }
-    DWORD Id() const { return processId_; }
     std::vector<HWND> TopLevels() const;
-    HWND TopLevel(const wchar_t* className) const;  // the first of the process's with that class
+    HWND TopLevel(const wchar_t* className, bool visibleOnly = false) const;  // the process's first
     HWND App() const { return TopLevel(L"TApplication"); }
     HWND Main() const;  // waits until it is visible
-    HWND Control(const wchar_t* className) const { return ChildOf(Main(), className); }
+    HWND Control(const wchar_t* className) const;
     HWND Timer() const { return TopLevel(L"TPUtilWindow"); }
     HWND Focus() const { return ThreadInfo().hwndFocus; }
     HWND Active() const { return ThreadInfo().hwndActive; }
-    void Tick() const;  // the timer's message, as the platform would post it
+    void Tick() const { PostMessageW(Timer(), WM_TIMER, 1, 0); }  // as the platform would post it
 
     std::vector<HWND> Boxes() const;
     Box Read(HWND box) const;
     std::optional<Box> WaitBox(size_t count = 1) const;  // the newest once count are open
-    bool Dismiss(const Box& box) const;
+    bool Dismiss(HWND box) const;
     // Dismisses a box that must come, and checks what it says.
     void ExpectBox(const std::string& text, const std::string& what) const;
 
@@ -92,7 +88,6 @@ public:
     // For a command whose handling opens a box: meanwhile runs on this thread.
     LRESULT CommandDuring(const std::string& command, const std::function<void()>& meanwhile) const;
     std::optional<DWORD> WaitExit(DWORD timeoutMs = 15000) const;
-    std::optional<DWORD> CloseAndWait(HWND target, UINT message, WPARAM wParam = 0) const;
 
     LogFile doubleLog, hookLog, shellLog;
 
@@ -101,6 +96,3 @@ private:
     HANDLE process_ = nullptr;
     DWORD processId_ = 0, threadId_ = 0;
 };
-
-// The teardown order, with COM still initialised at the double's last release.
-void ExpectTeardown(const Viewer& viewer, const std::string& how);

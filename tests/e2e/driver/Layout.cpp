@@ -7,71 +7,50 @@
 
 namespace {
 
-// The designed top strip at 96 pixels per inch, and the window font's
-// definition, which the scaling rules start from.
+// The design's text height at 96 pixels per inch, which the scaling rules start from.
 constexpr int kDesignTextHeight = 13;
-constexpr int kEditLeft = 160, kEditWidth = 33, kBrowserTop = 24, kLabel1Left = 344, kLabel2Left = 576;
 
-HFONT MakeFont(const wchar_t* face, int height, bool bold, bool underline, BYTE charset) {
-    return CreateFontW(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, underline, FALSE, charset,
-                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face);
-}
-
-SIZE Extent(HFONT font, const std::wstring& text, TEXTMETRICW* metrics = nullptr) {
+SIZE Extent(const wchar_t* face, int height, int weight, bool underline, BYTE charset, const std::wstring& text,
+            TEXTMETRICW* metrics = nullptr) {
+    HFONT font = CreateFontW(height, 0, 0, 0, weight, FALSE, underline, FALSE, charset, OUT_DEFAULT_PRECIS,
+                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face);
     HDC dc = GetDC(nullptr);
     HGDIOBJ old = SelectObject(dc, font);
     SIZE size{};
     GetTextExtentPoint32W(dc, text.c_str(), int(text.size()), &size);
     if (metrics) GetTextMetricsW(dc, metrics);
-    SelectObject(dc, old);
+    DeleteObject(SelectObject(dc, old));
     ReleaseDC(nullptr, dc);
-    DeleteObject(font);
     return size;
-}
-
-int ScaledFontHeight(int height, int ppi, int m) {
-    int points = -MulDiv(height, 72, ppi);
-    return -MulDiv(MulDiv(points, m, kDesignTextHeight), ppi, 72);
-}
-
-RECT Scaled(int left, int top, int width, int height, int m) {
-    int x = MulDiv(left, m, kDesignTextHeight), y = MulDiv(top, m, kDesignTextHeight);
-    return {x, y, MulDiv(left + width, m, kDesignTextHeight), MulDiv(top + height, m, kDesignTextHeight)};
 }
 
 }  // namespace
 
 Layout ExpectedLayout(const std::wstring& host) {
-    Layout layout;
     HDC screen = GetDC(nullptr);
-    layout.ppi = GetDeviceCaps(screen, LOGPIXELSY);
+    int ppi = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);
-    // The definition's -11 differs from the default font at this resolution
+    // The window font's -11 differs from the default font at this resolution
     // unless 8 points already are 11 pixels here.
-    int windowFont = -11;
-    if (layout.ppi != 96 && -MulDiv(8, layout.ppi, 72) != -11) windowFont = MulDiv(-11, layout.ppi, 96);
+    int windowFont = ppi != 96 && -MulDiv(8, ppi, 72) != -11 ? MulDiv(-11, ppi, 96) : -11;
     TEXTMETRICW metrics{};
-    int m = Extent(MakeFont(L"MS Sans Serif", windowFont, false, false, DEFAULT_CHARSET), L"0", &metrics).cy;
-    RECT edit = Scaled(kEditLeft, 0, kEditWidth, 21, m);
-    edit.bottom = edit.top + metrics.tmHeight + 8 * GetSystemMetrics(SM_CYBORDER);
-    layout.edit = edit;
-    RECT browser = Scaled(0, kBrowserTop, 793, 457, m);
+    int m = Extent(L"MS Sans Serif", windowFont, FW_NORMAL, false, DEFAULT_CHARSET, L"0", &metrics).cy;
+    auto scaled = [&](int design) { return MulDiv(design, m, kDesignTextHeight); };
+    Layout layout;
+    layout.edit = {scaled(160), 0, scaled(160 + 33), metrics.tmHeight + 8 * GetSystemMetrics(SM_CYBORDER)};
     // The page view takes its size from the control's saved extent in HIMETRIC.
-    browser.right = browser.left + MulDiv(20981, layout.ppi, 2540);
-    browser.bottom = browser.top + MulDiv(12091, layout.ppi, 2540);
-    layout.browser = browser;
-    RECT bar = Scaled(0, 485, 807, 17, m);
-    layout.progressHeight = bar.bottom - bar.top;
+    layout.browser = {0, scaled(24), MulDiv(20981, ppi, 2540), scaled(24) + MulDiv(12091, ppi, 2540)};
+    layout.progressHeight = scaled(485 + 17) - scaled(485);
     auto link = [&](int left, int top, const std::wstring& caption, int height, bool underline, BYTE charset) {
-        RECT at = Scaled(left, top, 0, 0, m);
-        SIZE size = Extent(MakeFont(L"Book Antiqua", ScaledFontHeight(height, layout.ppi, m), true, underline, charset),
-                           caption);
-        return RECT{at.left, at.top, at.left + size.cx, at.top + size.cy};
+        // A font height in pixels at 96 ppi, through points, at this resolution and text height.
+        int scaledHeight = -MulDiv(MulDiv(-MulDiv(height, 72, ppi), m, kDesignTextHeight), ppi, 72);
+        SIZE size = Extent(L"Book Antiqua", scaledHeight, FW_BOLD, underline, charset, caption);
+        return RECT{scaled(left), scaled(top), scaled(left) + size.cx, scaled(top) + size.cy};
     };
-    layout.label1 = link(kLabel1Left, 2, L"Open Positions on Brenvik", -13, false, RUSSIAN_CHARSET);
-    layout.label2 = link(kLabel2Left, 0, L" " + host, -16, true, DEFAULT_CHARSET);
-    layout.label3Left = MulDiv(32, m, kDesignTextHeight);
-    layout.label4Left = MulDiv(200, m, kDesignTextHeight);
+    layout.labels[0] = link(344, 2, L"Open Positions on Brenvik", -13, false, RUSSIAN_CHARSET);
+    layout.labels[1] = link(576, 0, L" " + host, -16, true, DEFAULT_CHARSET);
+    layout.labels[2] = {scaled(32), 0, scaled(32 + 20), scaled(12)};
+    layout.labels[3] = {scaled(200), 0, scaled(200 + 20), scaled(12)};
     return layout;
 }
 
@@ -92,8 +71,7 @@ Picture::Picture(HWND window) {
     BitBlt(memory, 0, 0, width, height, screen, client.left, client.top, SRCCOPY);
     GdiFlush();
     if (bits) std::copy_n(static_cast<DWORD*>(bits), pixels.size(), pixels.begin());
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
+    DeleteObject(SelectObject(memory, old));
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
 }

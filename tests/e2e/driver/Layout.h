@@ -7,11 +7,12 @@
 #include <string>
 #include <vector>
 
+// In the main window's client coordinates.
 struct Layout {
-    int ppi = 96;
-    RECT edit{}, browser{};  // in the main window's client coordinates
-    RECT label1{}, label2{};  // the link captions' extents in their fonts
-    int label3Left = 0, label4Left = 0;
+    RECT edit{}, browser{};
+    // Label1 to Label4: the links' captions' extents in their fonts; of the
+    // others, whose face may vary, where they start and a stretch of their first letters.
+    RECT labels[4]{};
     int progressHeight = 17;
 };
 

@@ -7,13 +7,11 @@
 
 #include <shellapi.h>
 
-#include <cstdio>
-#include <cstring>
-#include <string>
-
 namespace {
 
-void *realSetTimer, *realKillTimer, *realShellExecute;
+decltype(&SetTimer) realSetTimer;
+decltype(&KillTimer) realKillTimer;
+decltype(&ShellExecuteA) realShellExecute;
 bool refuseTimers = false;
 
 void Log(const std::string& line) { AppendLine(L"QB_HOOK_LOG", line); }
@@ -21,19 +19,16 @@ void Log(const std::string& line) { AppendLine(L"QB_HOOK_LOG", line); }
 std::string Text(const char* text) { return text ? "[" + std::string(text) + "]" : "null"; }
 
 UINT_PTR WINAPI LoggedSetTimer(HWND window, UINT_PTR id, UINT period, TIMERPROC proc) {
-    UINT_PTR result = 0;
-    if (refuseTimers)
-        SetLastError(ERROR_NO_SYSTEM_RESOURCES);
-    else
-        result = reinterpret_cast<decltype(&SetTimer)>(realSetTimer)(window, id, period, proc);
-    Log("SetTimer id=" + std::to_string(id) + " period=" + std::to_string(period) + " result=" +
-        std::to_string(result));
+    if (refuseTimers) SetLastError(ERROR_NO_SYSTEM_RESOURCES);
+    UINT_PTR result = refuseTimers ? 0 : realSetTimer(window, id, period, proc);
+    Log("SetTimer id=" + std::to_string(id) + " period=" + std::to_string(period) +
+        " result=" + std::to_string(result));
     return result;
 }
 
 BOOL WINAPI LoggedKillTimer(HWND window, UINT_PTR id) {
     Log("KillTimer id=" + std::to_string(id));
-    return reinterpret_cast<decltype(&KillTimer)>(realKillTimer)(window, id);
+    return realKillTimer(window, id);
 }
 
 HINSTANCE WINAPI LoggedShellExecute(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR directory,
@@ -42,48 +37,42 @@ HINSTANCE WINAPI LoggedShellExecute(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR
     GetClassNameA(owner, className, sizeof className);
     Log("ShellExecuteA owner=" + std::string(className) + " verb=" + Text(verb) + " file=" + Text(file) +
         " parameters=" + Text(parameters) + " directory=" + Text(directory) + " show=" + std::to_string(show));
-    return reinterpret_cast<decltype(&ShellExecuteA)>(realShellExecute)(owner, verb, file, parameters, directory,
-                                                                        show);
+    return realShellExecute(owner, verb, file, parameters, directory, show);
 }
 
 // The loader has bound the viewer's imports by the time this DLL loads, so
 // its import slots hold the real addresses.
-void Patch(void* real, void* replacement) {
-    if (!real) return;
+template <typename Function>
+void Patch(Function& real, HMODULE module, const char* name, Function replacement) {
+    real = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
     auto* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
     auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    for (auto* module = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress); module->Name;
-         ++module) {
-        for (auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + module->FirstThunk); slot->u1.Function; ++slot) {
+    DWORD imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+    for (auto* entry = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports); real && entry->Name; ++entry)
+        for (auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + entry->FirstThunk); slot->u1.Function; ++slot) {
             if (slot->u1.Function != reinterpret_cast<ULONG_PTR>(real)) continue;
             DWORD old = 0;
             VirtualProtect(&slot->u1.Function, sizeof slot->u1.Function, PAGE_READWRITE, &old);
             slot->u1.Function = reinterpret_cast<ULONG_PTR>(replacement);
             VirtualProtect(&slot->u1.Function, sizeof slot->u1.Function, old, &old);
         }
-    }
 }
 
 void Arm() {
     HMODULE user32 = LoadLibraryW(L"user32.dll"), shell32 = LoadLibraryW(L"shell32.dll");
-    realSetTimer = reinterpret_cast<void*>(GetProcAddress(user32, "SetTimer"));
-    realKillTimer = reinterpret_cast<void*>(GetProcAddress(user32, "KillTimer"));
-    realShellExecute = reinterpret_cast<void*>(GetProcAddress(shell32, "ShellExecuteA"));
-    Patch(realSetTimer, reinterpret_cast<void*>(&LoggedSetTimer));
-    Patch(realKillTimer, reinterpret_cast<void*>(&LoggedKillTimer));
-    Patch(realShellExecute, reinterpret_cast<void*>(&LoggedShellExecute));
+    Patch(realSetTimer, user32, "SetTimer", &LoggedSetTimer);
+    Patch(realKillTimer, user32, "KillTimer", &LoggedKillTimer);
+    Patch(realShellExecute, shell32, "ShellExecuteA", &LoggedShellExecute);
     char fault[32] = {};
     GetEnvironmentVariableA("QB_HOOK_FAULT", fault, sizeof fault);
-    refuseTimers = std::strcmp(fault, "SetTimer") == 0;
-    if (std::strcmp(fault, "RegisterClass") == 0) {
-        // A local class is refused a second time only for the same instance.
-        WNDCLASSW windowClass{};
-        windowClass.lpfnWndProc = DefWindowProcW;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = L"TApplication";
-        Log(RegisterClassW(&windowClass) ? "armed RegisterClass" : "not armed RegisterClass");
-    }
+    refuseTimers = std::string(fault) == "SetTimer";
+    if (std::string(fault) != "RegisterClass") return;
+    // A local class is refused a second time only for the same instance.
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = DefWindowProcW;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"TApplication";
+    Log(RegisterClassW(&windowClass) ? "armed RegisterClass" : "not armed RegisterClass");
 }
 
 }  // namespace
