@@ -87,13 +87,6 @@ std::string Utf8(const std::wstring& text) {
     return bytes;
 }
 
-std::wstring Wide(const std::string& text) {
-    int size = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), int(text.size()), nullptr, 0);
-    std::wstring wide(size_t(size > 0 ? size : 0), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.c_str(), int(text.size()), wide.data(), size);
-    return wide;
-}
-
 std::string RectText(const RECT& r) {
     return std::to_string(r.left) + "," + std::to_string(r.top) + " " + std::to_string(r.right - r.left) + "x" +
            std::to_string(r.bottom - r.top);
@@ -130,13 +123,11 @@ LRESULT SendBounded(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return LRESULT(result);
 }
 
-void Click(HWND window, POINT at, bool left) {
-    Send({MoveTo(window, at), MouseInput(left ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_RIGHTDOWN),
-          MouseInput(left ? MOUSEEVENTF_LEFTUP : MOUSEEVENTF_RIGHTUP)});
-}
-
-void Drag(HWND window, POINT from, POINT to) {
-    Send({MoveTo(window, from), MouseInput(MOUSEEVENTF_LEFTDOWN), MoveTo(window, to), MouseInput(MOUSEEVENTF_LEFTUP)});
+void Click(HWND window, POINT at, bool left, const POINT* releaseAt) {
+    std::vector<INPUT> inputs{MoveTo(window, at), MouseInput(left ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_RIGHTDOWN)};
+    if (releaseAt) inputs.push_back(MoveTo(window, *releaseAt));
+    inputs.push_back(MouseInput(left ? MOUSEEVENTF_LEFTUP : MOUSEEVENTF_RIGHTUP));
+    Send(inputs);
 }
 
 void PressKey(WORD key, bool shift) {
@@ -172,23 +163,19 @@ size_t LogFile::Count(const std::string& prefix) const {
 }
 
 Viewer::Viewer(const Launch& launch) {
-    auto logPath = [&](const wchar_t* kind) { return options.work + L"\\" + Wide(launch.tag) + kind; };
-    doubleLog.path = logPath(L".double");
-    hookLog.path = logPath(L".hook");
-    shellLog.path = logPath(L".shell");
-    for (const LogFile* log : {&doubleLog, &hookLog, &shellLog}) DeleteFileW(log->path.c_str());
-    // The viewer inherits the driver's environment; an empty value unsets.
+    // Tags and faults are ASCII. The viewer inherits the driver's environment; an empty value unsets.
+    auto wide = [](const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); };
     const std::pair<const wchar_t*, std::wstring> variables[] = {
-        {L"QB_DOUBLE_LOG", doubleLog.path}, {L"QB_DOUBLE_FAIL", Wide(launch.doubleFail)},
-        {L"QB_HOOK_LOG", hookLog.path},     {L"QB_HOOK_FAULT", Wide(launch.hookFault)},
-        {L"QB_RECORDER_LOG", shellLog.path},
+        {L"QB_DOUBLE_LOG", doubleLog.path = options.work + L"\\" + wide(launch.tag) + L".double"},
+        {L"QB_HOOK_LOG", hookLog.path = options.work + L"\\" + wide(launch.tag) + L".hook"},
+        {L"QB_RECORDER_LOG", shellLog.path = options.work + L"\\" + wide(launch.tag) + L".shell"},
+        {L"QB_DOUBLE_FAIL", wide(launch.doubleFail)}, {L"QB_HOOK_FAULT", wide(launch.hookFault)},
     };
     for (const auto& [name, value] : variables) SetEnvironmentVariableW(name, value.empty() ? nullptr : value.c_str());
+    for (const LogFile* log : {&doubleLog, &hookLog, &shellLog}) DeleteFileW(log->path.c_str());
     STARTUPINFOW startup{sizeof startup};
-    if (launch.show) {
-        startup.dwFlags = STARTF_USESHOWWINDOW;
-        startup.wShowWindow = *launch.show;
-    }
+    startup.dwFlags = launch.show ? STARTF_USESHOWWINDOW : 0;
+    startup.wShowWindow = launch.show.value_or(0);
     bool hook = (launch.hook || !launch.hookFault.empty()) && options.injectable;
     std::wstring commandLine = L"\"" + options.exe + L"\"";
     PROCESS_INFORMATION info{};
@@ -296,20 +283,17 @@ LRESULT Viewer::Command(const std::string& command) const {
 }
 
 LRESULT Viewer::CommandDuring(const std::string& command, const std::function<void()>& meanwhile) const {
-    struct Call {
-        const Viewer* viewer;
-        std::string command;
-        LRESULT answer;
-    } call{this, command, 0};
+    std::pair<const Viewer*, std::string> call{this, command};
     HANDLE thread = CreateThread(nullptr, 0, [](void* context) -> DWORD {
-        auto* c = static_cast<Call*>(context);
-        c->answer = c->viewer->Command(c->command);
-        return 0;
+        auto* c = static_cast<decltype(call)*>(context);
+        return DWORD(c->first->Command(c->second));
     }, &call, 0, nullptr);
     meanwhile();
+    DWORD answer = 0;  // STILL_ACTIVE if the command has not come back
     WaitForSingleObject(thread, 15000);
+    GetExitCodeThread(thread, &answer);
     CloseHandle(thread);
-    return call.answer;
+    return answer;
 }
 
 std::optional<DWORD> Viewer::WaitExit(DWORD timeoutMs) const {

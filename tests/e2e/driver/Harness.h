@@ -17,7 +17,6 @@ bool ExpectEq(const std::string& expected, const std::string& got, const std::st
 int FinishChecks();
 
 std::string Utf8(const std::wstring& text);
-std::wstring Wide(const std::string& text);
 std::string RectText(const RECT& rect);  // "left,top widthxheight"
 
 struct Options {
@@ -34,8 +33,7 @@ RECT RectIn(HWND window, HWND reference);  // in the client coordinates of refer
 LRESULT SendBounded(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 
 // Real input; points in the window's client coordinates.
-void Click(HWND window, POINT at, bool left = true);
-void Drag(HWND window, POINT from, POINT to);
+void Click(HWND window, POINT at, bool left = true, const POINT* releaseAt = nullptr);
 void PressKey(WORD virtualKey, bool shift = false);
 void Type(const std::wstring& text);
 
@@ -72,10 +70,9 @@ public:
     HWND App() const { return TopLevel(L"TApplication"); }
     HWND Main() const;  // waits until it is visible
     HWND Control(const wchar_t* className) const;
-    HWND Timer() const { return TopLevel(L"TPUtilWindow"); }
     HWND Focus() const { return ThreadInfo().hwndFocus; }
     HWND Active() const { return ThreadInfo().hwndActive; }
-    void Tick() const { PostMessageW(Timer(), WM_TIMER, 1, 0); }  // as the platform would post it
+    void Tick() const { PostMessageW(TopLevel(L"TPUtilWindow"), WM_TIMER, 1, 0); }  // the timer's, as posted
 
     std::vector<HWND> Boxes() const;
     Box Read(HWND box) const;
