@@ -298,7 +298,6 @@ LRESULT Viewer::CommandDuring(const std::string& command, const std::function<vo
 
 std::optional<DWORD> Viewer::WaitExit(DWORD timeoutMs) const {
     DWORD code = 0;
-    if (!process_ || WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0 || !GetExitCodeProcess(process_, &code))
-        return std::nullopt;
-    return code;
+    bool ended = WaitForSingleObject(process_, timeoutMs) == WAIT_OBJECT_0 && GetExitCodeProcess(process_, &code);
+    return ended ? std::optional(code) : std::nullopt;
 }

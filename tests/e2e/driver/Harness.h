@@ -1,5 +1,6 @@
 // What every end-to-end row uses: verdicts, the viewer as a process with its
-// windows, its boxes and the logs of the double and the hook, and real input.
+// windows, its boxes and the logs of the double and the hook, real input, and
+// the main window's expected geometry and a capture of what it shows.
 #pragma once
 
 #include <windows.h>
@@ -53,16 +54,12 @@ struct Launch {
     std::optional<WORD> show;     // STARTF_USESHOWWINDOW
 };
 
-struct Box {
-    HWND window = nullptr;
-    std::string caption, text;
-};
+struct Box { HWND window = nullptr; std::string caption, text; };
 
 class Viewer {
 public:
     explicit Viewer(const Launch& launch);
     Viewer(const Viewer&) = delete;
-    Viewer& operator=(const Viewer&) = delete;
     ~Viewer();  // ends the process if a row left it running
 
     std::vector<HWND> TopLevels() const;
@@ -92,4 +89,24 @@ private:
     GUITHREADINFO ThreadInfo() const;
     HANDLE process_ = nullptr;
     DWORD processId_ = 0, threadId_ = 0;
+};
+
+// In the main window's client coordinates, at this screen's resolution.
+struct Layout {
+    RECT edit{}, browser{};
+    // Label1 to Label4: the links' captions' extents in their fonts; of the
+    // others, whose face may vary, where they start and a stretch of their first letters.
+    RECT labels[4]{};
+    int progressHeight = 17;
+};
+Layout ExpectedLayout(const std::wstring& host);
+
+// The main window's client area as the screen shows it.
+struct Picture {
+    explicit Picture(HWND window);
+    bool Ink(int x, int y) const;  // differs from the background at the top left corner
+    RECT InkBounds(const RECT& region) const;
+    size_t DistinctGlyphs(const RECT& region) const;
+    int width = 0, height = 0;
+    std::vector<DWORD> pixels;
 };

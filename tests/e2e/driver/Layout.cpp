@@ -1,6 +1,6 @@
 // Where the main window's controls must be at this screen's pixels per inch,
 // worked out from fonts the driver measures itself, and what the window shows.
-#include "Layout.h"
+#include "Harness.h"
 
 #include <algorithm>
 #include <set>
@@ -100,7 +100,8 @@ size_t Picture::DistinctGlyphs(const RECT& region) const {
     std::string shape;
     for (LONG x = region.left; x <= region.right && x < width; ++x) {
         std::string column;
-        for (LONG y = region.top; y < region.bottom && y < height; ++y) column += x < region.right && Ink(x, y) ? '#' : '.';
+        for (LONG y = region.top; y < region.bottom && y < height; ++y)
+            column += x < region.right && Ink(x, y) ? '#' : '.';
         if (column.find('#') != std::string::npos) {
             shape += column;
         } else if (!shape.empty()) {

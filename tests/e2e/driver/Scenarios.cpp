@@ -1,7 +1,6 @@
 // QbTestDriver: runs one scenario of the end-to-end tables against the viewer
 // under Wine and prints a line per check.
 #include "Harness.h"
-#include "Layout.h"
 
 #include <commctrl.h>
 
@@ -120,9 +119,7 @@ struct LifecycleRow {
     WORD show;
     bool minimise;
     Shown shown;
-    bool toApplication;  // the close goes to the application window
-    UINT message;
-    WPARAM wParam;
+    bool toApplication; UINT message; WPARAM wParam;  // the close: to the application window or the main one
 };
 
 constexpr LifecycleRow kLifecycleRows[] = {
@@ -133,9 +130,7 @@ constexpr LifecycleRow kLifecycleRows[] = {
 };
 
 void ExpectNormalAtDesign(const Viewer& v, const std::string& what) {
-    RECT rect{};
-    GetWindowRect(v.Main(), &rect);
-    ExpectEq(RectText(kMainRect), RectText(rect), what + ": main window at its designed place");
+    ExpectEq(RectText(kMainRect), RectText(RectIn(v.Main(), nullptr)), what + ": main window at its designed place");
     Expect(!IsZoomed(v.Main()) && !IsIconic(v.Main()), what + ": main window in the normal state");
 }
 
@@ -482,23 +477,21 @@ void ScenarioShipped() {
 
 constexpr std::pair<const char*, void (*)()> kScenarios[] = {
     {"startup", [] { StartupRows(std::size(kStartupRows)); }}, {"startup-refused", [] { StartupRows(1); }},
-    {"lifecycle", ScenarioLifecycle},     {"layout", ScenarioLayout},
-    {"interaction", ScenarioInteraction}, {"countdown", ScenarioCountdown},
-    {"long-run", ScenarioLongRun},        {"shipped", ScenarioShipped},
+    {"lifecycle", ScenarioLifecycle}, {"layout", ScenarioLayout}, {"interaction", ScenarioInteraction},
+    {"countdown", ScenarioCountdown}, {"long-run", ScenarioLongRun}, {"shipped", ScenarioShipped},
 };
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    const std::pair<const wchar_t*, std::wstring*> values[] = {
+        {L"--exe", &options.exe}, {L"--work", &options.work}, {L"--host", &options.host},
+        {L"--broker", &options.broker}};
     for (int i = 2; i < argc; ++i) {
-        std::wstring arg = argv[i];
-        auto value = [&] { return i + 1 < argc ? std::wstring(argv[++i]) : std::wstring(); };
-        if (arg == L"--exe") options.exe = value();
-        else if (arg == L"--work") options.work = value();
-        else if (arg == L"--host") options.host = value();
-        else if (arg == L"--broker") options.broker = value();
-        else if (arg == L"--wine-control") options.withDouble = false;
-        else if (arg == L"--no-hook") options.injectable = false;
+        for (auto [name, value] : values)
+            if (argv[i] == std::wstring(name) && i + 1 < argc) *value = argv[++i];
+        options.withDouble = options.withDouble && argv[i] != std::wstring(L"--wine-control");
+        options.injectable = options.injectable && argv[i] != std::wstring(L"--no-hook");
     }
     for (const auto& [name, run] : kScenarios)
         if (argc > 1 && Utf8(argv[1]) == name) {

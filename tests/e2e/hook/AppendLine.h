@@ -9,14 +9,12 @@
 inline bool AppendLine(const wchar_t* variable, const std::string& line) {
     // Wide, so that a log below a folder whose name the ANSI code page lacks is found.
     wchar_t path[MAX_PATH] = {};
-    DWORD length = GetEnvironmentVariableW(variable, path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return false;
+    DWORD length = GetEnvironmentVariableW(variable, path, MAX_PATH), written = 0;
+    std::string text = line + "\r\n";
     // A file another writer holds is tried again for a while.
-    for (int attempt = 0; attempt < 100; ++attempt, Sleep(20)) {
+    for (int attempt = 0; length > 0 && length < MAX_PATH && attempt < 100; ++attempt, Sleep(20)) {
         HANDLE file = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0, nullptr);
         if (file == INVALID_HANDLE_VALUE) continue;
-        std::string text = line + "\r\n";
-        DWORD written = 0;
         BOOL ok = WriteFile(file, text.data(), DWORD(text.size()), &written, nullptr);
         CloseHandle(file);
         return ok;

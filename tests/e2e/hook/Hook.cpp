@@ -16,8 +16,6 @@ bool refuseTimers = false;
 
 void Log(const std::string& line) { AppendLine(L"QB_HOOK_LOG", line); }
 
-std::string Text(const char* text) { return text ? "[" + std::string(text) + "]" : "null"; }
-
 UINT_PTR WINAPI LoggedSetTimer(HWND window, UINT_PTR id, UINT period, TIMERPROC proc) {
     if (refuseTimers) SetLastError(ERROR_NO_SYSTEM_RESOURCES);
     UINT_PTR result = refuseTimers ? 0 : realSetTimer(window, id, period, proc);
@@ -33,10 +31,11 @@ BOOL WINAPI LoggedKillTimer(HWND window, UINT_PTR id) {
 
 HINSTANCE WINAPI LoggedShellExecute(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR directory,
                                     INT show) {
+    auto text = [](const char* text) { return text ? "[" + std::string(text) + "]" : "null"; };
     char className[64] = {};
     GetClassNameA(owner, className, sizeof className);
-    Log("ShellExecuteA owner=" + std::string(className) + " verb=" + Text(verb) + " file=" + Text(file) +
-        " parameters=" + Text(parameters) + " directory=" + Text(directory) + " show=" + std::to_string(show));
+    Log("ShellExecuteA owner=" + std::string(className) + " verb=" + text(verb) + " file=" + text(file) +
+        " parameters=" + text(parameters) + " directory=" + text(directory) + " show=" + std::to_string(show));
     return realShellExecute(owner, verb, file, parameters, directory, show);
 }
 
@@ -78,9 +77,8 @@ void Arm() {
 }  // namespace
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, void*) {
-    if (reason == DLL_PROCESS_ATTACH) {
-        DisableThreadLibraryCalls(instance);
-        Arm();
-    }
+    if (reason != DLL_PROCESS_ATTACH) return TRUE;
+    DisableThreadLibraryCalls(instance);
+    Arm();
     return TRUE;
 }
