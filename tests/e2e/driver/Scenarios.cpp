@@ -160,6 +160,8 @@ void ScenarioLifecycle() {
         WaitFor([&] { return GetForegroundWindow() == other.get(); }, 3000);
         SetForegroundWindow(v.App());
         Expect(WaitFor([&] { return v.Focus() == Edit(v); }, 3000), name + ": the taskbar gives Edit1 the focus back");
+        // Focus and activation arrive in separate messages: wait for both.
+        WaitFor([&] { return ClassOf(v.Active()) == L"TForm1"; }, 3000);
         ExpectEq("TForm1", Utf8(ClassOf(v.Active())), name + ": and the main window is active again");
         ExpectClosed(v, name, row.toApplication ? v.App() : v.Main(), row.message, row.wParam);
     }
