@@ -1,6 +1,7 @@
 // QbBrowserDouble: an in-process stand-in for the web-browser control. One object with one reference count logs
 // the viewer's calls, fails where QB_DOUBLE_FAIL says, and takes the driver's commands through a hidden window.
 #include "Adopt.h"
+#include "AppendLine.h"
 
 #include <exdisp.h>
 #include <exdispid.h>
@@ -33,9 +34,6 @@ constexpr wchar_t kWindowClass[] = L"QbBrowserDoubleControl";
 constexpr DISPID kAmbientDownloadControl = -5512;
 constexpr DWORD kCookie = 1;
 constexpr size_t kExtentOffset = 4;  // where the saved state keeps the extent, cx then cy
-// DISPPARAMS carries an event's arguments last first.
-constexpr int kProgressMaxArgument = 0;
-constexpr int kProgressArgument = 1;
 
 class BrowserDouble;
 const HINSTANCE dllInstance = reinterpret_cast<HINSTANCE>(&__ImageBase);
@@ -47,17 +45,12 @@ std::optional<HRESULT> refreshFailure;
 std::wstring refreshDescription;
 
 __attribute__((format(printf, 1, 2))) void Log(const char* format, ...) {
-  wchar_t path[MAX_PATH] = L"";
-  GetEnvironmentVariableW(L"QB_DOUBLE_LOG", path, MAX_PATH);
-  // Opened and closed for every line: the driver reads the file while the viewer runs.
-  FILE* file = *path != L'\0' ? _wfopen(path, L"ab") : nullptr;
-  if (file == nullptr) return;
+  char line[2400] = "";
   va_list arguments;
   va_start(arguments, format);
-  vfprintf(file, format, arguments);
+  vsnprintf(line, sizeof line, format, arguments);
   va_end(arguments);
-  fputs("\r\n", file);
-  fclose(file);
+  AppendLine(L"QB_DOUBLE_LOG", line);
 }
 
 // An item of QB_DOUBLE_FAIL ("Load=80004005,NoInPlaceObject"), with its HRESULT if it has one.
@@ -75,11 +68,6 @@ std::string VariantText(const VARIANT* value) {
   return text;
 }
 
-struct WindowDestroyer {
-  void operator()(HWND window) const { DestroyWindow(window); }
-};
-using WindowOwner = std::unique_ptr<HWND__, WindowDestroyer>;
-
 LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 class BrowserDouble final : public IWebBrowser2,
@@ -91,12 +79,8 @@ class BrowserDouble final : public IWebBrowser2,
  public:
   BrowserDouble() {
     if (liveObjects.empty()) {
-      WNDCLASSW windowClass{};
-      windowClass.lpfnWndProc = WindowProcedure;
-      windowClass.hInstance = dllInstance;
-      windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-      windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-      windowClass.lpszClassName = kWindowClass;
+      const WNDCLASSW windowClass{0, WindowProcedure, 0, 0, dllInstance, nullptr, LoadCursorW(nullptr, IDC_ARROW),
+                                  static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)), nullptr, kWindowClass};
       RegisterClassW(&windowClass);
       // A popup that is never shown: FindWindow, which the driver uses, does not see message-only windows.
       const std::wstring title = L"QbBrowserDouble " + std::to_wstring(GetCurrentProcessId());
@@ -119,9 +103,8 @@ class BrowserDouble final : public IWebBrowser2,
       *object = static_cast<IOleInPlaceObject*>(this);
     if (inPlace && iid == IID_IOleInPlaceActiveObject) *object = static_cast<IOleInPlaceActiveObject*>(this);
     if (iid == IID_IConnectionPointContainer) *object = static_cast<IConnectionPointContainer*>(this);
-    if (*object == nullptr) return E_NOINTERFACE;
-    AddRef();
-    return S_OK;
+    if (*object != nullptr) AddRef();
+    return *object != nullptr ? S_OK : E_NOINTERFACE;
   }
   STDMETHODIMP_(ULONG) AddRef() override { return ++refs; }
   STDMETHODIMP_(ULONG) Release() override {
@@ -230,9 +213,8 @@ class BrowserDouble final : public IWebBrowser2,
 
   STDMETHODIMP FindConnectionPoint(REFIID iid, IConnectionPoint** point) override {
     *point = iid == DIID_DWebBrowserEvents2 ? &events_ : nullptr;
-    if (*point == nullptr) return CONNECT_E_NOCONNECTION;
-    AddRef();
-    return S_OK;
+    if (*point != nullptr) AddRef();
+    return *point != nullptr ? S_OK : CONNECT_E_NOCONNECTION;
   }
 
   STDMETHODIMP Navigate(BSTR url, VARIANT* flags, VARIANT* target, VARIANT* postData, VARIANT* headers) override {
@@ -260,10 +242,10 @@ class BrowserDouble final : public IWebBrowser2,
     const ComPtr<IOleObject> self(this);
     const ComPtr<IDispatch> sink = sink_;
     if (!sink) return CONNECT_E_NOCONNECTION;
-    VARIANT arguments[2]{};
-    V_VT(&arguments[kProgressArgument]) = V_VT(&arguments[kProgressMaxArgument]) = VT_I4;
-    V_I4(&arguments[kProgressArgument]) = progress;
-    V_I4(&arguments[kProgressMaxArgument]) = progressMax;
+    VARIANT arguments[2]{};  // last first: ProgressMax, then Progress
+    V_VT(&arguments[0]) = V_VT(&arguments[1]) = VT_I4;
+    V_I4(&arguments[0]) = progressMax;
+    V_I4(&arguments[1]) = progress;
     DISPPARAMS parameters{arguments, nullptr, 2, 0};
     return sink->Invoke(DISPID_PROGRESSCHANGE, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &parameters, nullptr,
                         nullptr, nullptr);
@@ -299,9 +281,8 @@ class BrowserDouble final : public IWebBrowser2,
     explicit EventPoint(BrowserDouble* o) : owner(o) {}
     STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
       *object = iid == IID_IUnknown || iid == IID_IConnectionPoint ? this : nullptr;
-      if (*object == nullptr) return E_NOINTERFACE;
-      AddRef();
-      return S_OK;
+      if (*object != nullptr) AddRef();
+      return *object != nullptr ? S_OK : E_NOINTERFACE;
     }
     STDMETHODIMP_(ULONG) AddRef() override { return owner->AddRef(); }
     STDMETHODIMP_(ULONG) Release() override { return owner->Release(); }
@@ -374,11 +355,10 @@ class BrowserDouble final : public IWebBrowser2,
   // Held from in-place activation to deactivation, as the protocol expects.
   ComPtr<IOleInPlaceSite> inPlaceSite_;
   ComPtr<IOleInPlaceFrame> frame_;
-  WindowOwner page_;
+  std::unique_ptr<HWND__, decltype(&DestroyWindow)> page_{nullptr, DestroyWindow};
 };
 
-// Commands from the driver: "progress <Progress> <ProgressMax>", "query refs|refreshes",
-// "fail Refresh <hr> [description]" and "fail Refresh off".
+// Driver commands: "progress <Progress> <ProgressMax>", "query refs|refreshes", "fail Refresh <hr> [description]|off".
 LRESULT RunCommand(const std::string& text) {
   if (liveObjects.empty()) return 0;
   BrowserDouble& object = *liveObjects.back();
@@ -387,15 +367,14 @@ LRESULT RunCommand(const std::string& text) {
     return object.FireProgress(progress, progressMax) == S_OK;
   if (text == "query refs") return object.refs;
   if (text == "query refreshes") return object.refreshes;
-  constexpr char kFailRefresh[] = "fail Refresh ";
-  if (text.rfind(kFailRefresh, 0) != 0) return 0;
-  const char* rule = text.c_str() + sizeof kFailRefresh - 1;
-  char* end = nullptr;
-  refreshFailure = static_cast<HRESULT>(std::strtoul(rule, &end, 16));
-  if (std::strcmp(rule, "off") == 0) refreshFailure.reset();
+  unsigned long code = 0;
+  int end = 0;
+  if (text == "fail Refresh off") refreshFailure.reset();
+  else if (std::sscanf(text.c_str(), "fail Refresh %lx%n", &code, &end) == 1) refreshFailure = HRESULT(code);
+  else return 0;
   // The description is the rest of the line, as it is.
   wchar_t description[1024] = L"";
-  if (*end == ' ') MultiByteToWideChar(CP_UTF8, 0, end + 1, -1, description, 1023);
+  if (end > 0 && text[end] == ' ') MultiByteToWideChar(CP_UTF8, 0, text.c_str() + end + 1, -1, description, 1023);
   refreshDescription = description;
   return 1;
 }

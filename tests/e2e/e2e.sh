@@ -2,8 +2,7 @@
 # The end-to-end rows' Wine prefixes and display, and one row's run.
 #   e2e.sh setup STATE WIN64_DIR [WIN32_DIR]   Xvfb and the prefixes: wine (Wine's own control),
 #            double (the test double, the shell recorder), *-144, double32 (the i686 double, 32-bit view)
-#   e2e.sh run|quiet STATE PREFIX EXE SCENARIO [DRIVER OPTIONS]   quiet: and no file or registry
-#            value of the prefix changes meanwhile
+#   e2e.sh run|quiet STATE PREFIX EXE SCENARIO [DRIVER OPTIONS]   quiet: no file or registry value changes meanwhile
 #   e2e.sh cleanup STATE
 set -euo pipefail
 cmd=$1 state=$(realpath -m "$2")
@@ -11,7 +10,6 @@ shift 2
 prefixes=$(cd "$(dirname "$0")/../../scripts" && pwd)/wine-prefix.sh
 WINE64=${WINE64:-/usr/lib/wine/wine64}
 WINESERVER=${WINESERVER:-/usr/lib/wine/wineserver64}
-WINE32_DLLS=${WINE32_DLLS:-/usr/lib/i386-linux-gnu/wine/i386-windows}
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 clsid='{8856F961-340A-11D0-A96B-00C04FD705A2}'
 winpath() { printf 'Z:%s' "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")" | tr / '\\'; }
@@ -37,20 +35,18 @@ setup() {
     "$prefixes" ppi "$state/$p-144" 144
   done
   if [ -n "$win32" ]; then
-    # Made by 64-bit Wine alone: booting its 32-bit side would take minutes
-    # under emulation. That boot would fill syswow64 with Wine's 32-bit
-    # builtins, without which 32-bit Wine cannot load kernel32.dll; links do
-    # (and stand in for those of a prefix made while the emulation was on).
+    # Made by 64-bit Wine alone: booting its 32-bit side would take minutes under emulation. That boot would fill
+    # syswow64 with Wine's 32-bit builtins, without which 32-bit Wine cannot load kernel32.dll; links do (and stand in
+    # for those of a prefix made while the emulation was on).
     "$prefixes" copy "$state/double" "$state/double32"
-    ln -sf "$WINE32_DLLS"/* "$state/double32/drive_c/windows/syswow64/"
+    ln -sf "${WINE32_DLLS:-/usr/lib/i386-linux-gnu/wine/i386-windows}"/* "$state/double32/drive_c/windows/syswow64/"
     "$prefixes" register "$state/double32" "$clsid" "$win32/QbBrowserDouble.dll" 32
     all+=(double32)
   fi
   for p in "${all[@]}"; do server "$p" -k; server "$p" -w; server "$p" -p; done
 }
 
-# Stamps of when keys were written, and the driver dates Wine stores anew at
-# every start, are not the viewer's.
+# Stamps of when keys were written, and the driver dates Wine stores anew at every start, are not the viewer's.
 registry() {
   server "$1" -k; server "$1" -w
   sed -e '/^#/d' -e 's/^\(\[.*\]\) [0-9]*$/\1/' -e '/"DriverDateData"/d' "$state/$1"/*.reg

@@ -1,7 +1,6 @@
-// libFuzzer target for the two readers of outside text: the first byte picks
-// the interval parser, held to the shared number model, or the form reader,
-// which must parse or raise its own EReadError. Any other exception escapes
-// and aborts, like a difference from the model, so libFuzzer keeps the input.
+// libFuzzer target for the two readers of outside text: the first byte picks the interval parser, held to the shared
+// number model, or the form reader, which must parse or raise its own EReadError. Any other exception escapes and
+// aborts, like a difference from the model, so libFuzzer keeps the input.
 #include "Exceptions.h"
 #include "FormDefinition.h"
 #include "IntParse.h"

@@ -1,6 +1,5 @@
-// Reading the form definition: damaged text fails with the reader's own
-// error naming the line, and a property that cannot be applied names its
-// component and property. The fuzz target feeds it damaged text at random.
+// Reading the form definition: damaged text fails with the reader's own error naming the line, and a property that
+// cannot be applied names its component and property. The fuzz target feeds it damaged text at random.
 #include "Exceptions.h"
 #include "FormDefinition.h"
 

@@ -1,6 +1,5 @@
-// The texts of the error boxes: the full stop the error display adds, the
-// message of a failed browser call, the start-up failure box cut to its
-// buffer, and the run-time error box.
+// The texts of the error boxes: the full stop the error display adds, the message of a failed browser call, the
+// start-up failure box cut to its buffer, and the run-time error box.
 #include "Exceptions.h"
 #include "MessageText.h"
 
@@ -53,8 +52,7 @@ TEST(MessageText, RuntimeErrorBox) {
     EXPECT_EQ(RuntimeErrorText(5, 0xDEADBEEF), "Runtime error   5 at DEADBEEF");
 }
 
-// The terminate handler's address: a bare std::terminate or a pure virtual
-// call has no exception in flight, and a foreign exception no raise site.
+// The terminate handler's address: none without an exception in flight (a pure virtual call) or for a foreign one.
 TEST(MessageText, RuntimeErrorAddress) {
     EXPECT_EQ(FailureAddress(nullptr), nullptr) << "no exception in flight";
     EXPECT_EQ(FailureAddress(std::make_exception_ptr(42)), nullptr) << "not one of the program's";

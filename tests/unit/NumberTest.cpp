@@ -1,5 +1,4 @@
-// The interval edit box's text to minutes to timer period, as Edit1Change
-// applies it: one row per text, held to the shared number model too.
+// The interval box's text to minutes to timer period, as Edit1Change applies it, held to the number model too.
 #include "Exceptions.h"
 #include "IntParse.h"
 #include "NumberModel.h"

@@ -1,6 +1,5 @@
-// ProgressBar1 under a run of ProgressChange pairs, as WebBrowser1ProgressChange
-// hands them on (Max, then Position), against a fake control that clamps its
-// position to its range the way the platform's progress bar does.
+// ProgressBar1 under a run of ProgressChange pairs, as WebBrowser1ProgressChange hands them on (Max, then Position),
+// against a fake control that clamps its position to its range the way the platform's progress bar does.
 #include "Exceptions.h"
 #include "ProgressRange.h"
 

@@ -1,5 +1,4 @@
-// Adapting the 96 ppi layout to the screen: MulDiv's rounding, placement and
-// fonts at 96 and 144 ppi, and the browser's HIMETRIC extent.
+// The 96 ppi layout on the screen: MulDiv's rounding, placement and fonts at 96 and 144 ppi, the HIMETRIC extent.
 #include "Scaling.h"
 
 #include <gtest/gtest.h>
@@ -37,8 +36,7 @@ TEST(Scaling, ControlsAndTheirFonts) {
 
 TEST(Scaling, WindowFont) {
     const FontAttributes loaded = DefaultWindowFont(96);  // "MS Sans Serif", -11
-    // At 101 to 103 ppi the default already is -11, so nothing changed and
-    // nothing is rescaled; -17 at 144 pins the rounding (-16.5).
+    // At 101 to 103 ppi the default already is -11, so nothing is rescaled; -17 at 144 pins the rounding (-16.5).
     struct Row { int ppi; bool bold; int height; };
     const Row kRows[] = {{96, false, -11}, {103, false, -11}, {103, true, -12}, {104, false, -12}, {144, false, -17}};
     for (const Row& r : kRows) {

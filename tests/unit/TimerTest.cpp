@@ -1,5 +1,4 @@
-// When the refresh timer kills and starts its platform timer: each row is one setter call on a timer built
-// as the form builds Timer1, and the platform calls it must make.
+// When the refresh timer kills and starts its platform timer: a setter call per row, on a timer built as Timer1.
 #include "Exceptions.h"
 #include "TimerSchedule.h"
 

@@ -10,8 +10,7 @@ namespace {
 
 int passed = 0, failed = 0;
 
-// Between the events of one gesture: long enough for the viewer's thread to
-// see them apart, well inside the double-click time.
+// Between one gesture's events: long enough for the viewer's thread to see them apart, within the double-click time.
 constexpr DWORD kInputGapMs = 30;
 constexpr DWORD kSendTimeoutMs = 5000;
 
@@ -23,22 +22,15 @@ void Send(std::vector<INPUT> inputs) {
 }
 
 INPUT KeyInput(WORD key, bool up) {
-    INPUT input{INPUT_KEYBOARD};
-    input.ki = {key, WORD(MapVirtualKeyW(key, MAPVK_VK_TO_VSC)), DWORD(up ? KEYEVENTF_KEYUP : 0)};
-    return input;
+    return {INPUT_KEYBOARD, {.ki = {key, WORD(MapVirtualKeyW(key, MAPVK_VK_TO_VSC)), DWORD(up ? KEYEVENTF_KEYUP : 0)}}};
 }
 
-// Absolute coordinates run from 0 to 65535 over the primary screen.
-INPUT MouseInput(DWORD flags, POINT screen = {}) {
-    INPUT input{INPUT_MOUSE};
-    input.mi = {LONG((screen.x * 65536LL + 32768) / GetSystemMetrics(SM_CXSCREEN)),
-                LONG((screen.y * 65536LL + 32768) / GetSystemMetrics(SM_CYSCREEN)), 0, flags};
-    return input;
-}
-
-INPUT MoveTo(HWND window, POINT at) {
-    ClientToScreen(window, &at);
-    return MouseInput(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, at);
+// A button, or a move to a point in the window's client area: absolute coordinates run from 0 to 65535 on the screen.
+INPUT MouseInput(DWORD flags, HWND window = nullptr, POINT at = {}) {
+    if (window) ClientToScreen(window, &at);
+    if (window) flags |= MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    return {INPUT_MOUSE, {{LONG((at.x * 65536LL + 32768) / GetSystemMetrics(SM_CXSCREEN)),
+                           LONG((at.y * 65536LL + 32768) / GetSystemMetrics(SM_CYSCREEN)), 0, flags}}};
 }
 
 // Loads the hook into the suspended viewer before any of its own code runs.
@@ -124,19 +116,15 @@ LRESULT SendBounded(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void Click(HWND window, POINT at, bool left, const POINT* releaseAt) {
-    std::vector<INPUT> inputs{MoveTo(window, at), MouseInput(left ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_RIGHTDOWN)};
-    if (releaseAt) inputs.push_back(MoveTo(window, *releaseAt));
-    inputs.push_back(MouseInput(left ? MOUSEEVENTF_LEFTUP : MOUSEEVENTF_RIGHTUP));
-    Send(inputs);
+    Send({MouseInput(0, window, at), MouseInput(left ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_RIGHTDOWN)});
+    if (releaseAt) Send({MouseInput(0, window, *releaseAt)});
+    Send({MouseInput(left ? MOUSEEVENTF_LEFTUP : MOUSEEVENTF_RIGHTUP)});
 }
 
 void PressKey(WORD key, bool shift) {
-    std::vector<INPUT> inputs{KeyInput(key, false), KeyInput(key, true)};
-    if (shift) {
-        inputs.insert(inputs.begin(), KeyInput(VK_SHIFT, false));
-        inputs.push_back(KeyInput(VK_SHIFT, true));
-    }
-    Send(inputs);
+    if (shift) Send({KeyInput(VK_SHIFT, false)});
+    Send({KeyInput(key, false), KeyInput(key, true)});
+    if (shift) Send({KeyInput(VK_SHIFT, true)});
 }
 
 void Type(const std::wstring& text) {
@@ -260,8 +248,7 @@ Box Viewer::Read(HWND box) const {
 }
 
 bool Viewer::Dismiss(HWND box) const {
-    // Posted: the box's modal loop runs inside a handler of the viewer, and
-    // a sent click would wait for whatever that handler does next.
+    // Posted: the box's modal loop runs inside a viewer's handler; a sent click would wait for what that does next.
     PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
     return WaitFor([&] { return !IsWindow(box) || !IsWindowVisible(box); });
 }

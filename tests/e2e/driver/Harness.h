@@ -1,6 +1,5 @@
-// What every end-to-end row uses: verdicts, the viewer as a process with its
-// windows, its boxes and the logs of the double and the hook, real input, and
-// the main window's expected geometry and a capture of what it shows.
+// What every end-to-end row uses: verdicts, the viewer as a process with its windows, its boxes and the logs of the
+// double and the hook, real input, and the main window's expected geometry and a capture of what it shows.
 #pragma once
 
 #include <windows.h>
@@ -10,8 +9,7 @@
 #include <string>
 #include <vector>
 
-// One line per check, "ok - what" or "not ok - what: detail"; the count at
-// the end is the driver's verdict.
+// One line per check, "ok - what" or "not ok - what: detail"; the count at the end is the driver's verdict.
 bool Expect(bool ok, const std::string& what, const std::string& detail = {});
 bool ExpectEq(long long expected, long long got, const std::string& what);
 bool ExpectEq(const std::string& expected, const std::string& got, const std::string& what);
@@ -38,8 +36,7 @@ void Click(HWND window, POINT at, bool left = true, const POINT* releaseAt = nul
 void PressKey(WORD virtualKey, bool shift = false);
 void Type(const std::wstring& text);
 
-// A file that another process appends lines to: the double's, the hook's
-// and the shell recorder's logs.
+// A file that another process appends lines to: the double's, the hook's and the shell recorder's logs.
 struct LogFile {
     std::wstring path;
     std::vector<std::string> Lines() const;
@@ -94,8 +91,7 @@ private:
 // In the main window's client coordinates, at this screen's resolution.
 struct Layout {
     RECT edit{}, browser{};
-    // Label1 to Label4: the links' captions' extents in their fonts; of the
-    // others, whose face may vary, where they start and a stretch of their first letters.
+    // Label1 to Label4: the links' captions' extents; of the others, whose face may vary, start and first letters.
     RECT labels[4]{};
     int progressHeight = 17;
 };

@@ -1,5 +1,4 @@
-// Where the main window's controls must be at this screen's pixels per inch,
-// worked out from fonts the driver measures itself, and what the window shows.
+// Where the main window's controls must be at this screen's ppi, from fonts the driver measures, and what it shows.
 #include "Harness.h"
 
 #include <algorithm>
@@ -30,8 +29,7 @@ Layout ExpectedLayout(const std::wstring& host) {
     HDC screen = GetDC(nullptr);
     int ppi = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);
-    // The window font's -11 differs from the default font at this resolution
-    // unless 8 points already are 11 pixels here.
+    // The window font's -11 differs from the default font at this resolution unless 8 points already are 11 pixels.
     int windowFont = ppi != 96 && -MulDiv(8, ppi, 72) != -11 ? MulDiv(-11, ppi, 96) : -11;
     TEXTMETRICW metrics{};
     int m = Extent(L"MS Sans Serif", windowFont, FW_NORMAL, false, DEFAULT_CHARSET, L"0", &metrics).cy;
@@ -61,10 +59,8 @@ Picture::Picture(HWND window) {
     width = client.right - client.left;
     height = client.bottom - client.top;
     pixels.resize(size_t(width) * size_t(height));
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{{sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB}};
     void* bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = SelectObject(memory, bitmap);
@@ -93,8 +89,7 @@ RECT Picture::InkBounds(const RECT& region) const {
     return ink.left == LONG_MAX ? RECT{} : ink;
 }
 
-// Letters stand apart by blank columns; a face without the caption's
-// letters draws the same empty box for each, so few distinct shapes show.
+// Letters stand apart by blank columns; a face without the caption's letters draws one empty box for each.
 size_t Picture::DistinctGlyphs(const RECT& region) const {
     std::set<std::string> shapes;
     std::string shape;

@@ -1,5 +1,4 @@
-// QbTestDriver: runs one scenario of the end-to-end tables against the viewer
-// under Wine and prints a line per check.
+// QbTestDriver: runs one scenario of the end-to-end tables against the viewer under Wine and prints a line per check.
 #include "Harness.h"
 
 #include <commctrl.h>
@@ -23,12 +22,8 @@ HWND Edit(const Viewer& v) { return v.Control(L"Edit"); }
 HWND Host(const Viewer& v) { return v.Control(L"TWebBrowser"); }
 HWND Bar(const Viewer& v) { return v.Control(PROGRESS_CLASSW); }
 
-// The page view has the focus when a window of the browser control inside
-// the program's host window has it, not the empty host itself.
-bool FocusInPage(const Viewer& v) {
-    HWND focus = v.Focus(), host = Host(v);
-    return focus && focus != host && IsChild(host, focus);
-}
+// The page view has the focus when a window of the control inside the host window has it, not the empty host.
+bool FocusInPage(const Viewer& v) { return IsChild(Host(v), v.Focus()); }
 
 std::string Selection(HWND edit) {
     DWORD from = 0, to = 0;
@@ -45,8 +40,7 @@ std::string NewLines(const LogFile& log, size_t from, const char* prefix = "") {
     return joined;
 }
 
-// The close message to target (the main window unless given), the exit, and
-// the teardown order with COM still initialised at the double's last release.
+// The close message to target (or the main window), the exit, and the teardown order with COM on at the last release.
 void ExpectClosed(const Viewer& v, const std::string& how, HWND target = nullptr, UINT message = WM_CLOSE,
                   WPARAM wParam = 0) {
     DWORD start = GetTickCount();
@@ -79,8 +73,7 @@ const StartupRow kStartupRows[] = {
     {"activation fails", "DoVerb=80004005", "", kAt, 1, true},
     {"load fails", "Load=80004005", "", kAt, 1, true},
     {"class registration refused", "", "RegisterClass", "Runtime error 217 at ", 217, false},
-    // The control cannot be activated without its event sink, so the join is
-    // tried again there, but the saved state that loaded is not loaded again.
+    // Without its event sink the control is not activated, and the join is tried again, but not the load that worked.
     {"event sink refused", "Advise=80004005", "", kAt, 1, true},
     {"timer refused", "", "SetTimer", "Error reading Timer1.OnTimer: Not enough timers available.", 1, true},
 };
@@ -91,8 +84,7 @@ void StartupRows(size_t count) {
         Viewer v({"startup" + to_string(&row - kStartupRows), row.doubleFail, row.hookFault});
         auto name = [&](const std::string& check) { return row.name + (": " + check); };
         std::string caption = row.exitCode == 217 ? "Error" : "Application Error", seen;
-        // A load that fails may be reported by the error display first; the
-        // start-up failure box must come all the same.
+        // A load that fails may be reported by the error display first; the start-up box must come all the same.
         bool found = false;
         std::optional<DWORD> code;
         WaitFor([&] {
@@ -112,8 +104,7 @@ void StartupRows(size_t count) {
 
 enum class Shown { kNormal, kMaximised, kIconic };
 
-// Each way the viewer is shown (then SC_MINIMIZE to the main window if
-// minimise), and then each way it is closed.
+// Each way the viewer is shown (then SC_MINIMIZE to the main window if minimise), and then each way it is closed.
 struct LifecycleRow {
     const char* name;
     WORD show;
@@ -149,8 +140,7 @@ void ScenarioLifecycle() {
         }
         if (row.shown == Shown::kMaximised) Expect(IsZoomed(v.Main()), name + ": main window maximised");
         else ExpectNormalAtDesign(v, name);
-        // A window of the driver's own takes the activation away, as another
-        // program would; the taskbar then activates the application window.
+        // A window of the driver's takes the activation away, as another program would; then the taskbar's click.
         Click(Edit(v), {5, 5});
         WaitFor([&] { return v.Focus() == Edit(v); });
         std::unique_ptr<HWND__, decltype(&DestroyWindow)> other(
@@ -240,8 +230,7 @@ constexpr std::pair<const char*, const char*> kRefreshFailures[] = {
     {"fail Refresh 80004005 Who?", "Who?."},
 };
 
-// Keys as a user presses them: \1 selects the whole text (End, Shift+Home),
-// \2 is Home, \3 is End, \b is Backspace; the rest are typed.
+// Keys: \1 selects the whole text (End, Shift+Home), \2 is Home, \3 is End, \b is Backspace; the rest are typed.
 struct EditRow {
     const wchar_t* keys;
     const char *text, *box;  // the last box the keys bring, if any
@@ -297,8 +286,7 @@ void EditRows(const Viewer& v, std::span<const EditRow> rows = kEditRows) {
     }
 }
 
-// Where the pointer is the hand, and what opens the browser: the links' exact
-// addresses on a left click only, nothing from the other labels.
+// Where the pointer is the hand, and what opens the browser: the links' addresses on a left click, nothing else.
 struct LinkRow {
     const char* name;
     int label;  // 0 to 3: Label1 to Label4
@@ -424,9 +412,8 @@ void ScenarioCountdown() {
     ExpectClosed(v, "after the countdown");
 }
 
-// Many seeded random steps through every input the viewer takes: only known
-// boxes come, only the two addresses reach the shell, and the viewer's
-// windows and the control's references are level at the end.
+// Many seeded random steps through every input the viewer takes: only known boxes come, only the two addresses reach
+// the shell, and the viewer's windows and the control's references are level at the end.
 void ScenarioLongRun() {
     Viewer v({"long-run", "", "", true});
     HWND main = v.Main();
@@ -465,8 +452,7 @@ void ScenarioLongRun() {
     ExpectClosed(v, "after the long run");
 }
 
-// The shipped build where it can differ from its twin: the window tree,
-// the control's calls and events across the COM boundary, and teardown.
+// The shipped build where it can differ from its twin: window tree, calls and events across the COM boundary, teardown.
 void ScenarioShipped() {
     Viewer v({"shipped"});
     ExpectLayout(v);

@@ -1,5 +1,4 @@
-// Appends one line to the file an environment variable names, in one write,
-// so that processes logging to the same file at once never mix their lines.
+// Appends a line to the file an environment variable names, in one write, so that writers at once never mix lines.
 #pragma once
 
 #include <windows.h>

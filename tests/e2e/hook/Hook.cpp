@@ -1,6 +1,5 @@
-// QbHook.dll: the driver loads it into the suspended viewer. It records the
-// viewer's timer and shell calls, which leave no other trace a driver can
-// read, and makes one start-up call fail when QB_HOOK_FAULT names it:
+// QbHook.dll: the driver loads it into the suspended viewer. It records the viewer's timer and shell calls, which leave
+// no other trace a driver can read, and makes one start-up call fail when QB_HOOK_FAULT names it:
 //   RegisterClass  "TApplication" is taken first, so the viewer's own class is refused
 //   SetTimer       every SetTimer answers 0
 #include "AppendLine.h"
@@ -39,8 +38,7 @@ HINSTANCE WINAPI LoggedShellExecute(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR
     return realShellExecute(owner, verb, file, parameters, directory, show);
 }
 
-// The loader has bound the viewer's imports by the time this DLL loads, so
-// its import slots hold the real addresses.
+// The loader has bound the viewer's imports by the time this DLL loads, so its import slots hold the real addresses.
 template <typename Function>
 void Patch(Function& real, HMODULE module, const char* name, Function replacement) {
     real = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
@@ -67,18 +65,13 @@ void Arm() {
     refuseTimers = std::string(fault) == "SetTimer";
     if (std::string(fault) != "RegisterClass") return;
     // A local class is refused a second time only for the same instance.
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = DefWindowProcW;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = L"TApplication";
+    const WNDCLASSW windowClass{0, DefWindowProcW, 0, 0, GetModuleHandleW(nullptr), {}, {}, {}, {}, L"TApplication"};
     Log(RegisterClassW(&windowClass) ? "armed RegisterClass" : "not armed RegisterClass");
 }
 
 }  // namespace
 
-BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, void*) {
-    if (reason != DLL_PROCESS_ATTACH) return TRUE;
-    DisableThreadLibraryCalls(instance);
-    Arm();
+BOOL WINAPI DllMain(HINSTANCE, DWORD reason, void*) {
+    if (reason == DLL_PROCESS_ATTACH) Arm();
     return TRUE;
 }

@@ -1,7 +1,6 @@
-// QbShellRecorder.exe: the http handler of the test prefixes. It appends the
-// command line it was started with to the file QB_RECORDER_LOG names, so a
-// driver sees which address the viewer handed the shell (in the ANSI code
-// page, as the viewer's ShellExecuteA had it).
+// QbShellRecorder.exe: the http handler of the test prefixes. It appends the command line it was started with to the
+// file QB_RECORDER_LOG names, so a driver sees which address the viewer handed the shell (in the ANSI code page, as the
+// viewer's ShellExecuteA had it).
 #include "AppendLine.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
