@@ -13,8 +13,7 @@ WINESERVER=${WINESERVER:-/usr/lib/wine/wineserver64}
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 clsid='{8856F961-340A-11D0-A96B-00C04FD705A2}'
 winpath() { printf 'Z:%s' "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")" | tr / '\\'; }
-# Wine's output goes to files, never to a pipe: services it starts on the
-# way outlive the command and would keep ctest waiting on the pipe.
+# Wine's output goes to files, never to a pipe: services it starts outlive the command and would keep ctest waiting.
 server() { WINEPREFIX=$state/$1 "$WINESERVER" "${@:2}" </dev/null >/dev/null 2>&1 || true; }
 
 setup() {
@@ -35,9 +34,8 @@ setup() {
     "$prefixes" ppi "$state/$p-144" 144
   done
   if [ -n "$win32" ]; then
-    # Made by 64-bit Wine alone: booting its 32-bit side would take minutes under emulation. That boot would fill
-    # syswow64 with Wine's 32-bit builtins, without which 32-bit Wine cannot load kernel32.dll; links do (and stand in
-    # for those of a prefix made while the emulation was on).
+    # Made by 64-bit Wine alone: its 32-bit boot takes minutes under emulation. It would fill syswow64 with the 32-bit
+    # builtins 32-bit Wine needs to load kernel32.dll; links do (and stand in for those of a prefix made under it).
     "$prefixes" copy "$state/double" "$state/double32"
     ln -sf "${WINE32_DLLS:-/usr/lib/i386-linux-gnu/wine/i386-windows}"/* "$state/double32/drive_c/windows/syswow64/"
     "$prefixes" register "$state/double32" "$clsid" "$win32/QbBrowserDouble.dll" 32

@@ -70,9 +70,8 @@ def CheckExe(exe, machine, version):
     for key in ("FileVersion", "ProductVersion"):
         Check(strings.get(key) == version, f"{key} {strings.get(key)!r}, program version {version}")
 
-    # The group under the name the program loads: one entry starting with width and height (bytes for an icon,
-    # words for a cursor), the image id its last word. The image: the cursor's hot spot, then a bitmap header
-    # whose height counts both the colour and the mask half.
+    # The group the program loads: one entry of width and height (bytes for an icon, words for a cursor), the image id
+    # its last word. The image: a cursor's hot spot, then a bitmap header whose height counts colour and mask halves.
     for what, group, imageType, extent, skip in [("icon", (kRtGroupIcon, "MAINICON"), kRtIcon, "<BB", 0),
                                                  ("cursor", (kRtGroupCursor, 32761), kRtCursor, "<HH", 4)]:
         data = Resource(pe, *group) + bytes(20)
