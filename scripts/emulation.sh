@@ -72,26 +72,40 @@ write_entry() {
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
 
+# Installs the packages in need (i386 ones with the i386 architecture) and says so in did.
+install_needed() {
+  [ ${#need[@]} -gt 0 ] || return 0
+  as_root || cannot "${need[*]} missing, and neither root nor sudo to install it"
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $sudo dpkg --add-architecture i386 || fail "dpkg --add-architecture i386 failed"
+    did+=("added the i386 architecture")
+  fi
+  $sudo apt-get update -qq || fail "apt-get update failed"
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${need[@]}" \
+    >/dev/null || fail "apt-get install ${need[*]} failed"
+  did+=("installed ${need[*]}")
+}
+
+# One line: how 32-bit programs run here, and what prepare did for it.
+report() {
+  local joined
+  joined=$(printf '%s; ' "${did[@]}")
+  joined=${joined%; }
+  echo "32-bit: $1; ${joined:-nothing to do}"
+}
+
 prepare() {
+  local did=() need=()
+  installed wine32:i386 || need+=(wine32:i386)
   if kernel_runs_i386; then
-    echo "32-bit: the kernel runs i386 programs itself (a static i386 probe ran with no emulator); nothing to do"
+    # No emulator, but 32-bit Wine all the same.
+    install_needed
+    [ -x "$wine32" ] || fail "no $wine32 after installing wine32:i386"
+    report "the kernel runs i386 programs itself (a static i386 probe ran with no emulator)"
     return 0
   fi
-  as_root || cannot "no emulator yet, and neither root nor sudo to install one"
-  local did=()
-  local need=()
   installed qemu-user-static || need+=(qemu-user-static)
-  installed wine32:i386 || need+=(wine32:i386)
-  if [ ${#need[@]} -gt 0 ]; then
-    if ! dpkg --print-foreign-architectures | grep -qx i386; then
-      $sudo dpkg --add-architecture i386 || fail "dpkg --add-architecture i386 failed"
-      did+=("added the i386 architecture")
-    fi
-    $sudo apt-get update -qq || fail "apt-get update failed"
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${need[@]}" \
-      >/dev/null || fail "apt-get install ${need[*]} failed"
-    did+=("installed ${need[*]}")
-  fi
+  install_needed
   [ -x "$qemu" ] || fail "no $qemu after installing qemu-user-static"
   if [ ! -f "$binfmt/register" ]; then
     $sudo mount -t binfmt_misc binfmt_misc "$binfmt" 2>/dev/null \
@@ -108,13 +122,7 @@ prepare() {
     did+=("registered $entry (disabled)")
   fi
   [ -x "$wine32" ] || fail "no $wine32 after installing wine32:i386"
-  if [ ${#did[@]} -eq 0 ]; then
-    echo "32-bit: emulated through $entry ($(entry_state)), 32-bit Wine at $wine32; nothing to do"
-  else
-    local joined
-    joined=$(printf '%s; ' "${did[@]}")
-    echo "32-bit: emulation ready: ${joined%; }"
-  fi
+  report "emulated through $entry ($(entry_state)), 32-bit Wine at $wine32"
 }
 
 status() {
