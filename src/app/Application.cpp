@@ -184,6 +184,11 @@ void TApplication::Restore()
 
 void TApplication::FormVisibilityChanged(bool visible)
 {
+    // The default handling of SW_PARENTCLOSING hides the form with a plain
+    // hide, which arrives here too: a form hidden with its minimised owner is
+    // still the visible form of a minimised application, and the taskbar
+    // entry is what the user restores it from.
+    if (!visible && IsIconic(window_.Get())) return;
     // Shown and hidden with the form, never moved, sized or activated: it is
     // what the taskbar lists.
     SetWindowPos(window_.Get(), nullptr, 0, 0, 0, 0,
@@ -264,7 +269,13 @@ LRESULT TApplication::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         }
         break;
     case WM_ENDSESSION:
-        if (wParam != FALSE) terminated_ = true;
+        if (wParam != FALSE) {
+            terminated_ = true;
+            // Sent, never posted: handled inside PeekMessage or WaitMessage,
+            // after which the loop would sleep on in WaitMessage with nothing
+            // queued. A posted message wakes it to see the flag.
+            PostMessageW(window_.Get(), WM_NULL, 0, 0);
+        }
         return 0;
     default:
         break;

@@ -433,8 +433,17 @@ LRESULT TForm::HandleFormMessage(UINT message, WPARAM wParam, LPARAM lParam)
             return 0;
         }
         break;
+    case WM_SYSCOLORCHANGE:
+        // Only top-level windows hear of new system colours; the common
+        // controls among the children learn of them from their parent.
+        for (HWND child = GetWindow(Handle(), GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+            SendMessageW(child, message, wParam, lParam);
+        break;
     case WM_SHOWWINDOW:
-        Application().FormVisibilityChanged(wParam != FALSE);
+        // Only a show or hide of the form itself (lParam 0) is news for the
+        // taskbar entry. The platform hides and shows the form along with its
+        // minimised and restored owner (SW_PARENTCLOSING, SW_PARENTOPENING).
+        if (lParam == 0) Application().FormVisibilityChanged(wParam != FALSE);
         break;
     case WM_SYSCOMMAND:
         if ((wParam & 0xFFF0) == SC_MINIMIZE) {
