@@ -30,7 +30,7 @@ BrowserHost::BrowserHost(BrowserSiteOwner& owner)
 
 // The control holds references to our site, and the site to nothing of the
 // control, so the order is: leave the window, stop the events, take the site
-// away, close, and release. All of it happens before CoUninitialize, because
+// away, close, and release. All of it happens before OleUninitialize, because
 // the application destroys its windows first.
 BrowserHost::~BrowserHost()
 {
@@ -165,12 +165,13 @@ void BrowserHost::Navigate(const wchar_t* url)
     if (address == nullptr) OleCheck(E_OUTOFMEMORY);
     const HRESULT hr = browser.Navigate(address, &omitted, &omitted, &omitted, &omitted);
     SysFreeString(address);
-    OleCheckCall(hr);
+    OleCheckCall(hr, &browser, IID_IWebBrowser2);
 }
 
 void BrowserHost::Refresh()
 {
-    OleCheckCall(WebBrowser().Refresh());
+    IWebBrowser2& browser = WebBrowser();
+    OleCheckCall(browser.Refresh(), &browser, IID_IWebBrowser2);
 }
 
 bool BrowserHost::TranslateAccelerator(MSG& message)

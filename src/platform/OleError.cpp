@@ -25,13 +25,17 @@ void OleCheck(HRESULT hr)
     if (FAILED(hr)) throw EOleSysError(OleErrorMessage({}, SystemErrorText(hr), hr), hr);
 }
 
-void OleCheckCall(HRESULT hr)
+void OleCheckCall(HRESULT hr, IUnknown* object, REFIID iid)
 {
     if (SUCCEEDED(hr)) return;
     std::string description;
+    // The thread's error object belongs to this call only where the object
+    // reports through error objects on this interface; otherwise it may be
+    // left over from any earlier call and name the wrong cause.
+    ComPtr<ISupportErrorInfo> support;
     ComPtr<IErrorInfo> errorInfo;
-    // S_FALSE means no error object: the call left none behind.
-    if (GetErrorInfo(0, &errorInfo) == S_OK && errorInfo) {
+    if (SUCCEEDED(object->QueryInterface(IID_PPV_ARGS(&support))) && support->InterfaceSupportsErrorInfo(iid) == S_OK &&
+        GetErrorInfo(0, &errorInfo) == S_OK && errorInfo) {
         BSTR text = nullptr;
         if (SUCCEEDED(errorInfo->GetDescription(&text)) && text != nullptr)
             description = Narrow(std::wstring_view(text, SysStringLen(text)));

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <oaidl.h>
 
 #include <string>
 
@@ -12,6 +13,7 @@ std::string SystemErrorText(HRESULT hr);
 // For creating, loading and activating the control: EOleSysError.
 void OleCheck(HRESULT hr);
 
-// For calls through the control's automation interface: EOleException with
-// the description of the error object the control left behind.
-void OleCheckCall(HRESULT hr);
+// For a call through interface iid of object: EOleException with the
+// description of the error object the call left behind, where the object
+// says that it reports its failures through error objects.
+void OleCheckCall(HRESULT hr, IUnknown* object, REFIID iid);
