@@ -7,7 +7,7 @@
 #include "Unit1.h"
 
 #include <windows.h>
-#include <objbase.h>
+#include <ole2.h>
 
 #include <cxxabi.h>
 #include <exception>
@@ -71,8 +71,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
         RuntimeError(std::current_exception());
     }
 
+    // OLE, not the component-object runtime alone: the browser control is
+    // activated in place, and it copies a selection through the OLE
+    // clipboard, which refuses a thread that only called CoInitialize.
     // S_FALSE (already initialised on this thread) counts as success too.
-    const bool comInitialised = SUCCEEDED(CoInitialize(nullptr));
+    const bool oleInitialised = SUCCEEDED(OleInitialize(nullptr));
     UINT exitCode = kExitNormal;
     try {
         application->SetTitle(kApplicationTitle);
@@ -96,7 +99,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     }
 
     Form1 = nullptr;
-    if (comInitialised) CoUninitialize();
+    if (oleInitialised) OleUninitialize();
     application.reset();
     SetApplication(nullptr);
     ExitProcess(exitCode);
