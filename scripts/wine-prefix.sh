@@ -12,6 +12,9 @@
 #   wine-prefix.sh stop PREFIX              ends the prefix's wineserver (registry saved)
 #   wine-prefix.sh xvfb STATEFILE           starts Xvfb on a free display; STATEFILE gets
 #                                           DISPLAY=:n and XVFB_PID=pid
+#   wine-prefix.sh two-monitors STATEFILE   starts Xorg's dummy driver on a free display with two
+#                                           monitors of 1600x1200 side by side (Xvfb puts every
+#                                           head at 0,0); STATEFILE gets DISPLAY and XVFB_PID
 #   wine-prefix.sh managed PREFIX Y|N        N: no window manager runs, so Wine hands it no window
 #   wine-prefix.sh html-engine PREFIX       prints where Wine's HTML engine (Gecko) is, for
 #                                           the prefix; fails when it is nowhere
@@ -123,10 +126,18 @@ display_free() {
 }
 
 start_xvfb() {
-  local state=$1 n pid
+  local state=$1 server=${2:-xvfb} n pid
   for n in $(seq "${QB_XVFB_FIRST:-97}" "${QB_XVFB_LAST:-140}"); do
     display_free "$n" || continue
-    Xvfb ":$n" -screen 0 1600x1000x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
+    if [ "$server" = xvfb ]; then
+      Xvfb ":$n" -screen 0 1600x1000x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
+    else
+      printf '%s\n' 'Section "Device"' ' Identifier "d"' ' Driver "dummy"' ' VideoRam 256000' EndSection \
+        'Section "Monitor"' ' Identifier "m"' ' HorizSync 5-1000' ' VertRefresh 5-200' EndSection \
+        'Section "Screen"' ' Identifier "s"' ' Device "d"' ' Monitor "m"' ' DefaultDepth 24' ' SubSection "Display"' \
+        '  Depth 24' '  Virtual 3200 1200' ' EndSubSection' EndSection >"$state.conf"
+      Xorg ":$n" -config "$state.conf" -noreset -nolisten tcp -logfile "$state.log" </dev/null >/dev/null 2>&1 &
+    fi
     pid=$!
     local i
     for i in $(seq 1 50); do
@@ -134,6 +145,12 @@ start_xvfb() {
       kill -0 "$pid" 2>/dev/null || break
       sleep 0.1
     done
+    if [ "$server" = two-monitors ] && kill -0 "$pid" 2>/dev/null; then
+      DISPLAY=:$n xrandr --addmode DUMMY1 1600x1200 && DISPLAY=:$n xrandr --output DUMMY0 --mode 1600x1200 \
+        --output DUMMY1 --mode 1600x1200 --right-of DUMMY0 || { kill "$pid"; die "xrandr cannot make two monitors"; }
+      # Asked once more, with a probe: until then the server's current configuration, which Wine reads, has one.
+      DISPLAY=:$n xrandr -q >/dev/null
+    fi
     if kill -0 "$pid" 2>/dev/null && [ -e "/tmp/.X11-unix/X$n" ]; then
       printf 'DISPLAY=:%s\nXVFB_PID=%s\n' "$n" "$pid" > "$state"
       return 0
@@ -167,6 +184,7 @@ case "$cmd" in
   copy)     [ $# -eq 2 ] || die "usage: copy FROM TO"; copy "$1" "$2" ;;
   stop)     [ $# -eq 1 ] || die "usage: stop PREFIX"; stop_server "$1" ;;
   xvfb)     [ $# -eq 1 ] || die "usage: xvfb STATEFILE"; start_xvfb "$1" ;;
+  two-monitors) [ $# -eq 1 ] || die "usage: two-monitors STATEFILE"; start_xvfb "$1" two-monitors ;;
   html-engine) [ $# -eq 1 ] || die "usage: html-engine PREFIX"; html_engine "$1" ;;
   *) die "unknown command '${cmd}'" ;;
 esac

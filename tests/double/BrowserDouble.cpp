@@ -6,6 +6,7 @@
 #include <exdisp.h>
 #include <exdispid.h>
 #include <olectl.h>
+#include <shlobj.h>
 #include <windows.h>
 #include <wrl/client.h>
 
@@ -43,6 +44,7 @@ LONG serverLocks = 0;
 HWND controlWindow = nullptr;
 std::optional<HRESULT> refreshFailure;
 std::wstring refreshDescription;
+bool errorObjects = true;  // false: failures are not reported through error objects
 
 __attribute__((format(printf, 1, 2))) void Log(const char* format, ...) {
   char line[2400] = "";
@@ -70,12 +72,51 @@ std::string VariantText(const VARIANT* value) {
 
 LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+ComPtr<IErrorInfo> ErrorObject(const std::wstring& description) {
+  ComPtr<ICreateErrorInfo> creator;
+  ComPtr<IErrorInfo> info;
+  if (!description.empty() && SUCCEEDED(CreateErrorInfo(&creator)) &&
+      SUCCEEDED(creator->SetDescription(const_cast<wchar_t*>(description.c_str()))))
+    creator.As(&info);
+  return info;
+}
+
+// What Ctrl+C copies, as Windows' control does: the page's text, through the OLE clipboard. Static, as the class
+// factory: the clipboard lets go of it when OLE is uninitialised, before the module may be unloaded.
+class PageText final : public IDataObject {
+  static constexpr wchar_t kPageText[] = L"Open positions: none";
+
+ public:
+  STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
+    *object = iid == IID_IUnknown || iid == IID_IDataObject ? this : nullptr;
+    return *object != nullptr ? S_OK : E_NOINTERFACE;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+  STDMETHODIMP_(ULONG) Release() override { return 1; }
+  STDMETHODIMP GetData(FORMATETC* format, STGMEDIUM* medium) override {
+    *medium = {TYMED_HGLOBAL, {}, nullptr};
+    if (format->cfFormat != CF_UNICODETEXT || !(format->tymed & TYMED_HGLOBAL)) return DV_E_FORMATETC;
+    if (!(medium->hGlobal = GlobalAlloc(GMEM_MOVEABLE, sizeof kPageText))) return E_OUTOFMEMORY;
+    std::memcpy(GlobalLock(medium->hGlobal), kPageText, sizeof kPageText);
+    GlobalUnlock(medium->hGlobal);
+    return S_OK;
+  }
+  STDMETHODIMP EnumFormatEtc(DWORD direction, IEnumFORMATETC** formats) override {
+    FORMATETC format{CF_UNICODETEXT, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    return direction == DATADIR_GET ? SHCreateStdEnumFmtEtc(1, &format, formats) : E_NOTIMPL;
+  }
+  NI(GetDataHere, FORMATETC*, STGMEDIUM*) NI(QueryGetData, FORMATETC*) NI(GetCanonicalFormatEtc, FORMATETC*, FORMATETC*)
+  NI(SetData, FORMATETC*, STGMEDIUM*, BOOL) NI(DAdvise, FORMATETC*, DWORD, IAdviseSink*, DWORD*) NI(DUnadvise, DWORD)
+  NI(EnumDAdvise, IEnumSTATDATA**)
+} pageText;
+
 class BrowserDouble final : public IWebBrowser2,
                             public IOleObject,
                             public IPersistStreamInit,
                             public IOleInPlaceObject,
                             public IOleInPlaceActiveObject,
-                            public IConnectionPointContainer {
+                            public IConnectionPointContainer,
+                            public ISupportErrorInfo {
  public:
   BrowserDouble() {
     if (liveObjects.empty()) {
@@ -103,6 +144,7 @@ class BrowserDouble final : public IWebBrowser2,
       *object = static_cast<IOleInPlaceObject*>(this);
     if (inPlace && iid == IID_IOleInPlaceActiveObject) *object = static_cast<IOleInPlaceActiveObject*>(this);
     if (iid == IID_IConnectionPointContainer) *object = static_cast<IConnectionPointContainer*>(this);
+    if (iid == IID_ISupportErrorInfo) *object = static_cast<ISupportErrorInfo*>(this);
     if (*object != nullptr) AddRef();
     return *object != nullptr ? S_OK : E_NOINTERFACE;
   }
@@ -205,8 +247,13 @@ class BrowserDouble final : public IWebBrowser2,
     return S_OK;
   }
   STDMETHODIMP TranslateAccelerator(LPMSG message) override {
-    // F5 alone is claimed, so that a test can tell a claimed key from a passed one.
-    const HRESULT hr = message->message == WM_KEYDOWN && message->wParam == VK_F5 ? S_OK : S_FALSE;
+    // F5 and Ctrl+C alone are claimed, so that a test can tell a claimed key from a passed one.
+    const bool keyDown = message->message == WM_KEYDOWN;
+    HRESULT hr = keyDown && message->wParam == VK_F5 ? S_OK : S_FALSE;
+    if (keyDown && message->wParam == 'C' && GetKeyState(VK_CONTROL) < 0) {
+      hr = S_OK;
+      Log("Copy hr=%08lx", OleSetClipboard(&pageText));
+    }
     Log("TranslateAccelerator msg=%x key=%x hr=%08lx", message->message, static_cast<unsigned>(message->wParam), hr);
     return hr;
   }
@@ -226,15 +273,12 @@ class BrowserDouble final : public IWebBrowser2,
   }
   STDMETHODIMP Refresh() override {
     ++refreshes;
-    ComPtr<ICreateErrorInfo> creator;
-    ComPtr<IErrorInfo> info;
-    if (refreshFailure && !refreshDescription.empty() && SUCCEEDED(CreateErrorInfo(&creator)) &&
-        SUCCEEDED(creator->SetDescription(refreshDescription.data()))) {
-      creator.As(&info);
-    }
-    // Without a description no error object may be left over from an earlier call.
-    if (refreshFailure) SetErrorInfo(0, info.Get());
+    // An object that reports through error objects sets one, or none, at every failure.
+    if (refreshFailure && errorObjects) SetErrorInfo(0, ErrorObject(refreshDescription).Get());
     return refreshFailure.value_or(S_OK);
+  }
+  STDMETHODIMP InterfaceSupportsErrorInfo(REFIID iid) override {
+    return iid == IID_IWebBrowser2 && errorObjects ? S_OK : S_FALSE;
   }
 
   HRESULT FireProgress(LONG progress, LONG progressMax) {
@@ -358,7 +402,8 @@ class BrowserDouble final : public IWebBrowser2,
   std::unique_ptr<HWND__, decltype(&DestroyWindow)> page_{nullptr, DestroyWindow};
 };
 
-// Driver commands: "progress <Progress> <ProgressMax>", "query refs|refreshes", "fail Refresh <hr> [description]|off".
+// Driver commands: "progress <Progress> <ProgressMax>", "query refs|refreshes", "fail Refresh <hr> [description]|off",
+// "colors <window> <window text>" (system colours as COLORREF numbers, set in this process, where they take effect).
 LRESULT RunCommand(const std::string& text) {
   if (liveObjects.empty()) return 0;
   BrowserDouble& object = *liveObjects.back();
@@ -367,6 +412,9 @@ LRESULT RunCommand(const std::string& text) {
     return object.FireProgress(progress, progressMax) == S_OK;
   if (text == "query refs") return object.refs;
   if (text == "query refreshes") return object.refreshes;
+  const int indices[] = {COLOR_WINDOW, COLOR_WINDOWTEXT};
+  if (COLORREF colors[2] = {}; std::sscanf(text.c_str(), "colors %lu %lu", &colors[0], &colors[1]) == 2)
+    return SetSysColors(2, indices, colors);
   unsigned long code = 0;
   int end = 0;
   if (text == "fail Refresh off") refreshFailure.reset();
@@ -376,6 +424,9 @@ LRESULT RunCommand(const std::string& text) {
   wchar_t description[1024] = L"";
   if (end > 0 && text[end] == ' ') MultiByteToWideChar(CP_UTF8, 0, text.c_str() + end + 1, -1, description, 1023);
   refreshDescription = description;
+  // "stale <text>": an error object left on the thread by an earlier call, and a failure reported without one.
+  errorObjects = refreshDescription.rfind(L"stale ", 0) != 0;
+  if (!errorObjects) SetErrorInfo(0, ErrorObject(refreshDescription.substr(6)).Get());
   return 1;
 }
 

@@ -1,7 +1,8 @@
 #!/bin/bash
 # The end-to-end rows' Wine prefixes and display, and one row's run.
 #   e2e.sh setup STATE WIN64_DIR [WIN32_DIR]   Xvfb and the prefixes: wine (Wine's own control),
-#            double (the test double, the shell recorder), *-144, double32 (the i686 double, 32-bit view)
+#            double (the test double, the shell recorder), *-144, double32 (the i686 double, 32-bit view),
+#            double-2mon (the double on a display of two monitors, where Xorg's dummy driver starts)
 #   e2e.sh run|quiet STATE PREFIX EXE SCENARIO [DRIVER OPTIONS]   quiet: no file or registry value changes meanwhile
 #   e2e.sh cleanup STATE
 set -euo pipefail
@@ -41,6 +42,8 @@ setup() {
     "$prefixes" register "$state/double32" "$clsid" "$win32/QbBrowserDouble.dll" 32
     all+=(double32)
   fi
+  "$prefixes" two-monitors "$state/double-2mon.x" >"$state/logs/two-monitors.out" 2>&1 &&
+    "$prefixes" copy "$state/double" "$state/double-2mon" && all+=(double-2mon)
   for p in "${all[@]}"; do server "$p" -k; server "$p" -w; server "$p" -p; done
 }
 
@@ -54,8 +57,10 @@ registry() {
 run() {
   local prefix=$1 exe=$2 scenario=$3 out=$state/logs/$3-$1.out status=0
   shift 3
-  # shellcheck disable=SC1091
+  [ -d "$state/$prefix" ] || { echo "skip: no prefix $prefix: $(cat "$state/logs/two-monitors.out")"; exit 77; }
+  # shellcheck disable=SC1090,SC1091
   . "$state/x.state"
+  [ -f "$state/$prefix.x" ] && . "$state/$prefix.x"
   WINEPREFIX=$state/$prefix DISPLAY=$DISPLAY timeout -k 10 900 "$WINE64" "$(dirname "$exe")/../win64/QbTestDriver.exe" \
     "$scenario" --exe "$(winpath "$exe")" --work "$(winpath "$state/logs")" "$@" </dev/null >"$out" 2>&1 || status=$?
   cat "$out"
@@ -64,7 +69,7 @@ run() {
 
 cleanup() {
   for p in "$state"/*/; do [ -f "$p/system.reg" ] && WINEPREFIX=$p "$WINESERVER" -k 2>/dev/null || true; done
-  [ -f "$state/x.state" ] && { . "$state/x.state"; kill "$XVFB_PID" 2>/dev/null || true; }
+  for x in "$state"/x.state "$state"/*.x; do [ -f "$x" ] && { . "$x"; kill "$XVFB_PID" 2>/dev/null || true; }; done
   return 0
 }
 

@@ -121,16 +121,16 @@ void Click(HWND window, POINT at, bool left, const POINT* releaseAt) {
     Send({MouseInput(left ? MOUSEEVENTF_LEFTUP : MOUSEEVENTF_RIGHTUP)});
 }
 
-void PressKey(WORD key, bool shift) {
-    if (shift) Send({KeyInput(VK_SHIFT, false)});
+void PressKey(WORD key, WORD modifier) {
+    if (modifier) Send({KeyInput(modifier, false)});
     Send({KeyInput(key, false), KeyInput(key, true)});
-    if (shift) Send({KeyInput(VK_SHIFT, true)});
+    if (modifier) Send({KeyInput(modifier, true)});
 }
 
 void Type(const std::wstring& text) {
     for (wchar_t c : text) {
         SHORT scan = VkKeyScanW(c);
-        if (scan != -1) PressKey(LOBYTE(scan), (HIBYTE(scan) & 1) != 0);
+        if (scan != -1) PressKey(LOBYTE(scan), HIBYTE(scan) & 1 ? VK_SHIFT : 0);
     }
 }
 
@@ -253,9 +253,10 @@ bool Viewer::Dismiss(HWND box) const {
     return WaitFor([&] { return !IsWindow(box) || !IsWindowVisible(box); });
 }
 
-void Viewer::ExpectBox(const std::string& text, const std::string& what) const {
+void Viewer::ExpectBox(const std::string& text, const std::string& what, const std::function<void(HWND)>& open) const {
     std::optional<Box> box = WaitBox();
     if (!Expect(box.has_value(), what + ": a box opens")) return;
+    if (open) open(box->window);
     ExpectEq(text, box->text, what + ": box text");
     ExpectEq("Quellmark Brenvik", box->caption, what + ": box caption");
     Expect(Dismiss(box->window), what + ": box closes");

@@ -33,7 +33,7 @@ LRESULT SendBounded(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam 
 
 // Real input; points in the window's client coordinates.
 void Click(HWND window, POINT at, bool left = true, const POINT* releaseAt = nullptr);
-void PressKey(WORD virtualKey, bool shift = false);
+void PressKey(WORD virtualKey, WORD modifier = 0);  // modifier: VK_SHIFT, VK_CONTROL held meanwhile
 void Type(const std::wstring& text);
 
 // A file that another process appends lines to: the double's, the hook's and the shell recorder's logs.
@@ -73,7 +73,7 @@ public:
     std::optional<Box> WaitBox(size_t count = 1) const;  // the newest once count are open
     bool Dismiss(HWND box) const;
     // Dismisses a box that must come, and checks what it says.
-    void ExpectBox(const std::string& text, const std::string& what) const;
+    void ExpectBox(const std::string& text, const std::string& what, const std::function<void(HWND)>& open = {}) const;
 
     LRESULT Command(const std::string& command) const;  // to the double
     // For a command whose handling opens a box: meanwhile runs on this thread.

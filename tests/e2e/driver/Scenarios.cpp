@@ -41,10 +41,14 @@ std::string NewLines(const LogFile& log, size_t from, const char* prefix = "") {
 }
 
 // The close message to target (or the main window), the exit, and the teardown order with COM on at the last release.
+// Windows sends the session's end, after a query that the viewer must let pass; every other close is posted.
 void ExpectClosed(const Viewer& v, const std::string& how, HWND target = nullptr, UINT message = WM_CLOSE,
                   WPARAM wParam = 0) {
     DWORD start = GetTickCount();
-    PostMessageW(target ? target : v.Main(), message, wParam, 0);
+    target = target ? target : v.Main();
+    if (message != WM_ENDSESSION) PostMessageW(target, message, wParam, 0);
+    else if (Expect(SendBounded(target, WM_QUERYENDSESSION) != 0, how + ": the viewer lets the session end"))
+        SendBounded(target, message, wParam);
     std::optional<DWORD> code = v.WaitExit();
     DWORD took = GetTickCount() - start;
     if (Expect(code.has_value(), how + ": the viewer ends")) ExpectEq(0, *code, how + ": exit code");
@@ -104,20 +108,21 @@ void StartupRows(size_t count) {
 
 enum class Shown { kNormal, kMaximised, kIconic };
 
-// Each way the viewer is shown (then SC_MINIMIZE to the main window if minimise), and then each way it is closed.
+// Each way the viewer is shown (then minimised and restored), and then each way it is closed.
 struct LifecycleRow {
     const char* name;
     WORD show;
-    bool minimise;
+    const wchar_t* minimise;  // the class of the window SC_MINIMIZE goes to: the main window or the taskbar's
     Shown shown;
     bool toApplication; UINT message; WPARAM wParam;  // the close: to the application window or the main one
 };
 
 constexpr LifecycleRow kLifecycleRows[] = {
-    {"SW_SHOWMAXIMIZED, WM_CLOSE", SW_SHOWMAXIMIZED, false, Shown::kMaximised, false, WM_CLOSE, 0},
-    {"SW_SHOWMINNOACTIVE, SC_CLOSE", SW_SHOWMINNOACTIVE, false, Shown::kIconic, false, WM_SYSCOMMAND, SC_CLOSE},
-    {"SW_SHOWMINIMIZED, application WM_CLOSE", SW_SHOWMINIMIZED, false, Shown::kNormal, true, WM_CLOSE, 0},
-    {"SC_MINIMIZE, WM_ENDSESSION", SW_SHOWNORMAL, true, Shown::kIconic, true, WM_ENDSESSION, TRUE},
+    {"SW_SHOWMAXIMIZED, WM_CLOSE", SW_SHOWMAXIMIZED, nullptr, Shown::kMaximised, false, WM_CLOSE, 0},
+    {"SW_SHOWMINNOACTIVE, SC_CLOSE", SW_SHOWMINNOACTIVE, nullptr, Shown::kIconic, false, WM_SYSCOMMAND, SC_CLOSE},
+    {"SW_SHOWMINIMIZED, taskbar SC_MINIMIZE, application WM_CLOSE", SW_SHOWMINIMIZED, L"TApplication", Shown::kNormal,
+     true, WM_CLOSE, 0},
+    {"SC_MINIMIZE, session end", SW_SHOWNORMAL, L"TForm1", Shown::kNormal, true, WM_ENDSESSION, TRUE},
 };
 
 void ExpectNormalAtDesign(const Viewer& v, const std::string& what) {
@@ -129,14 +134,21 @@ void ScenarioLifecycle() {
     for (const LifecycleRow& row : kLifecycleRows) {
         Viewer v({"lifecycle" + to_string(&row - kLifecycleRows), "", "", false, row.show});
         std::string name = row.name;
-        if (row.minimise) SendBounded(v.Main(), WM_SYSCOMMAND, SC_MINIMIZE);
-        if (row.shown == Shown::kIconic) {
-            // Started minimised, the viewer shows no main window until it is restored.
-            Expect(WaitFor([&] { return IsIconic(v.App()) && (row.minimise || !v.TopLevel(L"TForm1", true)); }),
-                   name + ": minimised to the taskbar entry");
+        HWND main = row.shown != Shown::kIconic ? v.Main() : nullptr;
+        WaitFor([&] { return main || (main = v.TopLevel(L"TForm1")); }, 30000);  // started minimised: never shown
+        if (row.minimise) {
+            ExpectNormalAtDesign(v, name);
+            SendBounded(v.TopLevel(row.minimise), WM_SYSCOMMAND, SC_MINIMIZE);
+            SendBounded(main, WM_SHOWWINDOW, FALSE, SW_PARENTCLOSING);  // Windows hides an owned window; Wine does not
+        }
+        if (row.shown == Shown::kIconic || row.minimise) {
+            Expect(WaitFor([&] { return IsIconic(v.App()) && IsWindowVisible(v.App()) && !IsWindowVisible(main); }),
+                   name + ": minimised to the taskbar entry, no main window");
             PostMessageW(v.App(), WM_SYSCOMMAND, SC_RESTORE, 0);
             WaitFor([&] { return !IsIconic(v.App()); });
+            if (row.minimise) SendBounded(main, WM_SHOWWINDOW, TRUE, SW_PARENTOPENING);  // and shows it again
             name += " then SC_RESTORE";
+            Expect(WaitFor([&] { return IsWindowVisible(v.App()) && IsWindowVisible(main); }), name + ": both shown");
         }
         if (row.shown == Shown::kMaximised) Expect(IsZoomed(v.Main()), name + ": main window maximised");
         else ExpectNormalAtDesign(v, name);
@@ -153,6 +165,8 @@ void ScenarioLifecycle() {
         // Focus and activation arrive in separate messages: wait for both.
         WaitFor([&] { return ClassOf(v.Active()) == L"TForm1"; }, 3000);
         ExpectEq("TForm1", Utf8(ClassOf(v.Active())), name + ": and the main window is active again");
+        // Into the page, away from Edit1's caret, whose blinking would wake a loop asleep in WaitMessage.
+        if (row.message == WM_ENDSESSION) PressKey(VK_TAB), WaitFor([&] { return FocusInPage(v); }, 3000);
         ExpectClosed(v, name, row.toApplication ? v.App() : v.Main(), row.message, row.wParam);
     }
 }
@@ -203,9 +217,9 @@ constexpr ProgressRow kProgressRows[] = {
     {30, 100, 100, 30, nullptr},
     {150, 200, 200, 150, nullptr},
     {250, 200, 200, 200, nullptr},  // the platform control holds the position in range
-    {-5, 200, 200, 0, nullptr},
-    {10, -1, 200, 0, "TProgressBar property out of range."},
+    {10, -1, 200, 200, "TProgressBar property out of range."},  // refused: the bar keeps what it had
     {0, 0, 0, 0, nullptr},
+    {-1, 10000, 10000, 0, nullptr},  // how Windows' control ends a load: the bar empties
 };
 
 void ExpectProgress(const Viewer& v, const ProgressRow& row) {
@@ -228,6 +242,7 @@ constexpr std::pair<const char*, const char*> kRefreshFailures[] = {
     {"fail Refresh 80004005", "Call failed."},  // Wine's text for E_FAIL
     {"fail Refresh 8abcdef0", "OLE error 8ABCDEF0."},
     {"fail Refresh 80004005 Who?", "Who?."},
+    {"fail Refresh 80004005 stale Page moved", "Call failed."},  // an earlier call's error object is not this one's
 };
 
 // Keys: \1 selects the whole text (End, Shift+Home), \2 is Home, \3 is End, \b is Backspace; the rest are typed.
@@ -256,7 +271,7 @@ static_assert(std::string_view(kOneMinute[0].text) == "1" && std::string_view(kT
 
 void Key(wchar_t key) {
     switch (key) {
-    case L'\1': PressKey(VK_END); PressKey(VK_HOME, true); break;
+    case L'\1': PressKey(VK_END); PressKey(VK_HOME, VK_SHIFT); break;
     case L'\2': PressKey(VK_HOME); break;
     case L'\3': PressKey(VK_END); break;
     case L'\b': PressKey(VK_BACK); break;
@@ -356,6 +371,28 @@ void ScenarioLayout() {
     ExpectClosed(v, "layout");
 }
 
+// New system colours (set in the viewer's process, which Wine's colours from another may not reach) and a theme change:
+// the window and the labels in system colours paint in the new ones, and nothing else changes.
+void ExpectSystemColors(const Viewer& v) {
+    const COLORREF window = GetSysColor(COLOR_WINDOW), text = GetSysColor(COLOR_WINDOWTEXT);
+    auto set = [&](COLORREF w, COLORREF t) { return v.Command("colors " + to_string(w) + " " + to_string(t)) != 0; };
+    Expect(set(0xC0FFFF, 0x008000), "new system colours set in the viewer");
+    for (HWND window : {v.Main(), Edit(v), Bar(v)}) SendBounded(window, WM_THEMECHANGED);
+    Sleep(500);
+    Picture picture(v.Main());
+    auto has = [&](RECT r, DWORD rgb) {  // a DIB pixel is 0xRRGGBB
+        for (LONG y = r.top; y < r.bottom; ++y)
+            for (LONG x = r.left; x < r.right; ++x)
+                if ((picture.pixels[size_t(y) * size_t(picture.width) + size_t(x)] & 0xFFFFFF) == rgb) return true;
+        return false;
+    };
+    ExpectEq(0xFFFFC0, picture.pixels[0] & 0xFFFFFF, "the window paints in the new clWindow");
+    const Layout layout = ExpectedLayout(options.host);
+    Expect(has(layout.labels[2], 0x008000), "Label3 paints in the new clWindowText");
+    Expect(has(layout.labels[0], 0x0000FF), "Label1 stays clBlue");
+    set(window, text);
+}
+
 void ScenarioInteraction() {
     Viewer v({"interaction", "", "", true});
     HWND main = v.Main();
@@ -370,6 +407,14 @@ void ScenarioInteraction() {
     PressKey(VK_F5);
     WaitFor([&] { return v.doubleLog.Count("TranslateAccelerator msg=100 key=74") > 0; }, 3000);
     ExpectEq(1, v.doubleLog.Count("TranslateAccelerator msg=100 key=74 hr=00000000"), "F5 offered and claimed");
+    // Windows' control copies a selection through the OLE clipboard, which only a thread with OLE may use.
+    if (OpenClipboard(nullptr)) EmptyClipboard(), CloseClipboard();
+    PressKey('C', VK_CONTROL);
+    WaitFor([&] { return v.doubleLog.Count("Copy") > 0; }, 3000);
+    HANDLE copied = OpenClipboard(nullptr) ? GetClipboardData(CF_UNICODETEXT) : nullptr;
+    auto* chars = copied ? static_cast<const wchar_t*>(GlobalLock(copied)) : nullptr;
+    ExpectEq("Open positions: none", Utf8(chars ? chars : L""), "Ctrl+C in the page copies its text to the clipboard");
+    GlobalUnlock(copied), CloseClipboard();
     PostMessageW(v.Focus(), 0x0109, 'a', 0);  // WM_UNICHAR lies past the key range
     PressKey(VK_TAB);
     Expect(WaitFor([&] { return v.Focus() == Edit(v); }), "Tab moves to Edit1");
@@ -403,8 +448,38 @@ void ScenarioInteraction() {
 
     EditRows(v);
     LinkRows(v);
+    ExpectSystemColors(v);
     ExpectEq(kLoad, NewLines(v.doubleLog, 0, "Load"), "the saved state loaded once over the whole run");
     ExpectClosed(v, "after the interaction");
+}
+
+// Two monitors: a box opens on the active window's, the application window meanwhile at its centre, then back.
+void ScenarioMonitors() {
+    Viewer v({"monitors"});
+    HWND main = v.Main();
+    const RECT home = RectIn(v.App(), nullptr);
+    v.Command("fail Refresh 80004005 Moved");
+    for (auto [at, second] : {std::pair{POINT{1800, 100}, true}, std::pair{POINT{432, 69}, false}}) {
+        std::string name = "main window at " + to_string(at.x) + "," + to_string(at.y);
+        SetWindowPos(main, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        SetForegroundWindow(main);
+        WaitFor([&] { return v.Active() == main; }, 3000);
+        HMONITOR monitor = MonitorFromWindow(main, MONITOR_DEFAULTTONEAREST);
+        MONITORINFO info{sizeof info};
+        GetMonitorInfoW(monitor, &info);
+        ExpectEq(second, monitor != MonitorFromWindow(v.App(), MONITOR_DEFAULTTONEAREST), name + ": second monitor");
+        LONG x = (info.rcWork.left + info.rcWork.right) / 2, y = (info.rcWork.top + info.rcWork.bottom) / 2;
+        v.Tick();
+        v.ExpectBox("Moved.", name, [&](HWND box) {
+            Expect(MonitorFromWindow(box, MONITOR_DEFAULTTONULL) == monitor, name + ": the box on that monitor");
+            ExpectEq(RectText(second ? RECT{x, y, x, y} : home), RectText(RectIn(v.App(), nullptr)),
+                     name + ": the application window meanwhile");
+        });
+        WaitFor([&] { return IsWindowEnabled(main); });
+        ExpectEq(RectText(home), RectText(RectIn(v.App(), nullptr)), name + ": the application window afterwards");
+    }
+    v.Command("fail Refresh off");
+    ExpectClosed(v, "monitors");
 }
 
 void ScenarioCountdown() {
@@ -473,6 +548,7 @@ constexpr std::pair<const char*, void (*)()> kScenarios[] = {
     {"startup", [] { StartupRows(std::size(kStartupRows)); }}, {"startup-refused", [] { StartupRows(1); }},
     {"lifecycle", ScenarioLifecycle}, {"layout", ScenarioLayout}, {"interaction", ScenarioInteraction},
     {"countdown", ScenarioCountdown}, {"long-run", ScenarioLongRun}, {"shipped", ScenarioShipped},
+    {"monitors", ScenarioMonitors},
 };
 
 }  // namespace
