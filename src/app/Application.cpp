@@ -184,7 +184,7 @@ void TApplication::Restore()
 
 void TApplication::FormVisibilityChanged(bool visible)
 {
-    // The default handling of SW_PARENTCLOSING hides the form with a plain
+    // The default handling of SW_PARENTCLOSING may hide the form with a plain
     // hide, which arrives here too: a form hidden with its minimised owner is
     // still the visible form of a minimised application, and the taskbar
     // entry is what the user restores it from.
