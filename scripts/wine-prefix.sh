@@ -145,7 +145,8 @@ start_xvfb() {
       kill -0 "$pid" 2>/dev/null || break
       sleep 0.1
     done
-    if [ "$server" = two-monitors ] && kill -0 "$pid" 2>/dev/null; then
+    if [ "$server" = two-monitors ]; then
+      kill -0 "$pid" 2>/dev/null || die "Xorg's dummy driver did not start: $(tail -n 2 "$state.log" 2>/dev/null)"
       DISPLAY=:$n xrandr --addmode DUMMY1 1600x1200 && DISPLAY=:$n xrandr --output DUMMY0 --mode 1600x1200 \
         --output DUMMY1 --mode 1600x1200 --right-of DUMMY0 || { kill "$pid"; die "xrandr cannot make two monitors"; }
       # Asked once more, with a probe: until then the server's current configuration, which Wine reads, has one.
