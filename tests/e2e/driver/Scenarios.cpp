@@ -372,13 +372,13 @@ void ScenarioLayout() {
     ExpectClosed(v, "layout");
 }
 
-// New system colours (set in the viewer's process, which Wine's colours from another may not reach) and a theme change:
-// the window and the labels in system colours paint in the new ones, and nothing else changes.
+// New system colours, set inside the viewer (under Wine, colours another process sets may not reach it), and a theme
+// change: the window and the labels in system colours paint in the new ones, and nothing else changes.
 void ExpectSystemColors(const Viewer& v) {
     const COLORREF window = GetSysColor(COLOR_WINDOW), text = GetSysColor(COLOR_WINDOWTEXT);
     auto set = [&](COLORREF w, COLORREF t) { return v.Command("colors " + to_string(w) + " " + to_string(t)) != 0; };
     Expect(set(0xC0FFFF, 0x008000), "new system colours set in the viewer");
-    for (HWND window : {v.Main(), Edit(v), Bar(v)}) SendBounded(window, WM_THEMECHANGED);
+    for (HWND target : {v.Main(), Edit(v), Bar(v)}) SendBounded(target, WM_THEMECHANGED);
     Sleep(500);
     Picture picture(v.Main());
     auto has = [&](RECT r, DWORD rgb) {  // a DIB pixel is 0xRRGGBB
