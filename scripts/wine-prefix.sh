@@ -125,7 +125,7 @@ display_free() {
   [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]
 }
 
-start_xvfb() {
+start_display() {
   local state=$1 server=${2:-xvfb} n pid
   for n in $(seq "${QB_XVFB_FIRST:-97}" "${QB_XVFB_LAST:-140}"); do
     display_free "$n" || continue
@@ -158,7 +158,7 @@ start_xvfb() {
     fi
     kill "$pid" 2>/dev/null || true
   done
-  die "no free X display for Xvfb"
+  die "no free X display for $server"
 }
 
 # Where Wine 8 takes Gecko from: installed in the prefix, or a package
@@ -184,8 +184,8 @@ case "$cmd" in
   managed)  [ $# -eq 2 ] || die "usage: managed PREFIX Y|N"; set_managed "$1" "$2" ;;
   copy)     [ $# -eq 2 ] || die "usage: copy FROM TO"; copy "$1" "$2" ;;
   stop)     [ $# -eq 1 ] || die "usage: stop PREFIX"; stop_server "$1" ;;
-  xvfb)     [ $# -eq 1 ] || die "usage: xvfb STATEFILE"; start_xvfb "$1" ;;
-  two-monitors) [ $# -eq 1 ] || die "usage: two-monitors STATEFILE"; start_xvfb "$1" two-monitors ;;
+  xvfb)     [ $# -eq 1 ] || die "usage: xvfb STATEFILE"; start_display "$1" ;;
+  two-monitors) [ $# -eq 1 ] || die "usage: two-monitors STATEFILE"; start_display "$1" two-monitors ;;
   html-engine) [ $# -eq 1 ] || die "usage: html-engine PREFIX"; html_engine "$1" ;;
   *) die "unknown command '${cmd}'" ;;
 esac
