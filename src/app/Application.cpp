@@ -1,9 +1,10 @@
 #include "Application.h"
 
-#include "ErrorDisplay.h"
+#include "CatchSite.h"
 #include "Exceptions.h"
 #include "Form.h"
 #include "MessageText.h"
+#include "ResourceIds.h"
 #include "WideText.h"
 #include "WindowClass.h"
 
@@ -12,7 +13,6 @@
 namespace {
 
 const wchar_t kApplicationClass[] = L"TApplication";
-const wchar_t kMainIconName[] = L"MAINICON";
 constexpr int kTitleBufferSize = 256;
 constexpr UINT kErrorBoxFlags = MB_OK | MB_ICONSTOP;
 // Posted to the application window once it has been activated.
@@ -20,23 +20,22 @@ constexpr UINT kActivateMainForm = WM_APP;
 
 TApplication* application = nullptr;
 
-RECT MonitorWorkArea(HMONITOR monitor)
-{
-    MONITORINFO info{sizeof info, {}, {}, 0};
-    GetMonitorInfoW(monitor, &info);
-    return info.rcWork;
-}
-
 struct DisabledWindows {
     std::vector<HWND> windows;
+    std::exception_ptr failure;  // stops the walk; raised once the platform has returned
 };
 
-BOOL CALLBACK DisableWindow(HWND window, LPARAM data)
+BOOL CALLBACK DisableWindow(HWND window, LPARAM data) noexcept
 {
-    if (IsWindowVisible(window) && IsWindowEnabled(window)) {
-        reinterpret_cast<DisabledWindows*>(data)->windows.push_back(window);
-        EnableWindow(window, FALSE);
+    auto& disabled = *reinterpret_cast<DisabledWindows*>(data);
+    if (!IsWindowVisible(window) || !IsWindowEnabled(window)) return TRUE;
+    try {
+        disabled.windows.push_back(window);
+    } catch (...) {
+        disabled.failure = std::current_exception();
+        return FALSE;
     }
+    EnableWindow(window, FALSE);
     return TRUE;
 }
 
@@ -53,11 +52,11 @@ void SetApplication(TApplication* instance)
 }
 
 TApplication::TApplication(HINSTANCE instance, int startupShowCommand)
-    : TComponent(nullptr), instance_(instance), icon_(LoadIconW(instance, kMainIconName)),
+    : TComponent(nullptr), instance_(instance), icon_(LoadIconW(instance, QB_RESOURCE_NAME(QB_MAIN_ICON))),
       startupShowCommand_(startupShowCommand)
 {
     WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = &WindowProc;
+    windowClass.lpfnWndProc = &ObjectWindowProc<TApplication>;
     windowClass.hInstance = instance;
     windowClass.hIcon = icon_;
     windowClass.lpszClassName = kApplicationClass;
@@ -67,9 +66,8 @@ TApplication::TApplication(HINSTANCE instance, int startupShowCommand)
 
     const int centreX = GetSystemMetrics(SM_CXSCREEN) / 2;
     const int centreY = GetSystemMetrics(SM_CYSCREEN) / 2;
-    window_.Reset(CreateWindowExW(0, kApplicationClass, L"", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
-                                  centreX, centreY, 0, 0, nullptr, nullptr, instance, this));
-    if (!window_) throw EOutOfResources("Error creating window");
+    window_.TakeCreated(CreateWindowExW(0, kApplicationClass, L"", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
+                                        centreX, centreY, 0, 0, nullptr, nullptr, instance, this));
     if (icon_ != nullptr) SendMessageW(window_.Get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
 }
 
@@ -94,6 +92,7 @@ void TApplication::SetTitle(const std::string& title)
 void TApplication::AdoptForm(std::unique_ptr<TForm> form)
 {
     TForm& adopted = InsertComponent(std::move(form));
+    adopted.SetHost(this);
     if (mainForm_ == nullptr) {
         adopted.CreateHandle(window_.Get());
         mainForm_ = &adopted;
@@ -212,7 +211,9 @@ int TApplication::MessageBox(const std::wstring& text, const std::wstring& capti
     if (active != nullptr) {
         HMONITOR activeMonitor = MonitorFromWindow(active, MONITOR_DEFAULTTONEAREST);
         if (activeMonitor != MonitorFromWindow(window_.Get(), MONITOR_DEFAULTTONEAREST)) {
-            const RECT area = MonitorWorkArea(activeMonitor);
+            MONITORINFO info{sizeof info, {}, {}, 0};
+            GetMonitorInfoW(activeMonitor, &info);
+            const RECT& area = info.rcWork;
             SetWindowPos(window_.Get(), nullptr, (area.left + area.right) / 2, (area.top + area.bottom) / 2, 0, 0,
                          SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
             moved = true;
@@ -221,12 +222,13 @@ int TApplication::MessageBox(const std::wstring& text, const std::wstring& capti
 
     DisabledWindows disabled;
     EnumThreadWindows(GetCurrentThreadId(), &DisableWindow, reinterpret_cast<LPARAM>(&disabled));
-    const int answer = ::MessageBoxW(window_.Get(), text.c_str(), caption.c_str(), flags);
+    const int answer = disabled.failure ? 0 : ::MessageBoxW(window_.Get(), text.c_str(), caption.c_str(), flags);
 
     if (moved)
         SetWindowPos(window_.Get(), nullptr, home.left, home.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     for (HWND window : disabled.windows) EnableWindow(window, TRUE);
     SetActiveWindow(active);
+    if (disabled.failure) std::rethrow_exception(disabled.failure);
     return answer;
 }
 
@@ -238,7 +240,7 @@ void TApplication::DestroyForms()
     DestroyComponents();
 }
 
-LRESULT TApplication::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+bool TApplication::HandleMessage(UINT message, WPARAM wParam, LPARAM, LRESULT&)
 {
     switch (message) {
     case WM_ACTIVATE:
@@ -252,18 +254,18 @@ LRESULT TApplication::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         if (mainForm_ != nullptr && mainForm_->HandleAllocated() && GetActiveWindow() == window_.Get() &&
             IsWindowVisible(mainForm_->Handle()) && IsWindowEnabled(mainForm_->Handle()))
             SetActiveWindow(mainForm_->Handle());
-        return 0;
+        return true;
     case WM_CLOSE:
         if (mainForm_ != nullptr) mainForm_->Close();
-        return 0;
+        return true;
     case WM_SYSCOMMAND:
         switch (wParam & 0xFFF0) {
         case SC_MINIMIZE:
             Minimize();
-            return 0;
+            return true;
         case SC_RESTORE:
             Restore();
-            return 0;
+            return true;
         default:
             break;
         }
@@ -276,18 +278,9 @@ LRESULT TApplication::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             // queued. A posted message wakes it to see the flag.
             PostMessageW(window_.Get(), WM_NULL, 0, 0);
         }
-        return 0;
+        return true;
     default:
         break;
     }
-    return DefWindowProcW(window_.Get(), message, wParam, lParam);
-}
-
-LRESULT CALLBACK TApplication::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    auto* self = WindowOwner<TApplication>(window, message, lParam);
-    if (self == nullptr || self->window_.Get() != window) return DefWindowProcW(window, message, wParam, lParam);
-    LRESULT result = 0;
-    if (!CatchSite(self, [&] { result = self->HandleMessage(message, wParam, lParam); })) return 0;
-    return result;
+    return false;
 }

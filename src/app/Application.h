@@ -4,6 +4,7 @@
 #pragma once
 
 #include "Component.h"
+#include "Form.h"
 #include "WindowHandle.h"
 
 #include <windows.h>
@@ -12,20 +13,16 @@
 #include <string>
 
 class Exception;
-class TForm;
 
-class TApplication : public TComponent {
+class TApplication : public TComponent, public FormHost {
 public:
     // Registers the "TApplication" class and creates the hidden window.
     // Raises EOutOfResources "Error creating window class".
     TApplication(HINSTANCE instance, int startupShowCommand);
     ~TApplication() override;
 
-    HINSTANCE Instance() const { return instance_; }
-    // The executable's own icon, or null when it has none.
-    HICON Icon() const { return icon_; }
+    HICON Icon() const override { return icon_; }
     HWND Handle() const { return window_.Get(); }
-    int StartupShowCommand() const { return startupShowCommand_; }
 
     std::string Title() const;
     void SetTitle(const std::string& title);
@@ -40,17 +37,14 @@ public:
         AdoptForm(std::move(form));
         return created;
     }
-    TForm* MainForm() const { return mainForm_; }
 
     // Shows the main window as the start-up show command asks and runs the
     // loop until the main window closes or the session ends.
     void Run();
-    bool Terminated() const { return terminated_; }
 
-    void Minimize();
+    void Minimize() override;
     void Restore();
-    // The main window became visible or hidden.
-    void FormVisibilityChanged(bool visible);
+    void FormVisibilityChanged(bool visible) override;
 
     // The error display's box: the message with a full stop by the usual
     // rule, captioned with the title, stop icon.
@@ -63,13 +57,14 @@ public:
     // pop-ups and destroy the forms, before the runtime goes down.
     void DestroyForms();
 
+    void AttachWindow(HWND window) { window_.Reset(window); }
+    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
 private:
     void AdoptForm(std::unique_ptr<TForm> form);
     void ProcessMessage();
     bool OfferKey(MSG& message);
     void Idle();
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     HINSTANCE instance_;
     HICON icon_;

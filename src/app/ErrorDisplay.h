@@ -1,4 +1,5 @@
-// The one place where failures are shown, and the catch sites' wrapper.
+// The one place where failures are shown. The application installs
+// ReportException as the components' failure handler.
 #pragma once
 
 #include <exception>
@@ -15,19 +16,3 @@ void ShowFallbackErrorBox(std::exception_ptr error) noexcept;
 
 // "Runtime error NNN at XXXXXXXX", captioned "Error".
 void ShowRuntimeErrorBox(int errorNumber, const void* address) noexcept;
-
-// Runs f; a failure goes to the error display with sender, and the caller
-// carries on as if f had finished; false tells it that f failed. Every window
-// procedure, timer tick and control event of the program runs inside one, so
-// no C++ exception reaches the platform.
-template <class F>
-bool CatchSite(TComponent* sender, F&& f) noexcept
-{
-    try {
-        f();
-        return true;
-    } catch (...) {
-        ReportException(sender, std::current_exception());
-        return false;
-    }
-}

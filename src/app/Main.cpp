@@ -1,6 +1,7 @@
 // Process entry: start-up, the loop, and the exit sequence, in the order
 // that keeps the component-object runtime alive while any control object is.
 #include "Application.h"
+#include "CatchSite.h"
 #include "Cursors.h"
 #include "ErrorDisplay.h"
 #include "Exceptions.h"
@@ -66,6 +67,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     try {
         application = std::make_unique<TApplication>(instance, ReadStartupShowCommand());
         SetApplication(application.get());
+        SetFailureHandler(&ReportException);
         LoadProgramCursors(instance);
     } catch (...) {
         RuntimeError(std::current_exception());
@@ -79,12 +81,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     UINT exitCode = kExitNormal;
     try {
         application->SetTitle(kApplicationTitle);
-        try {
-            Form1 = &application->CreateForm<TForm1>();
-        } catch (...) {
-            Form1 = nullptr;
-            throw;
-        }
+        Form1 = &application->CreateForm<TForm1>();
         application->Run();
         // The controls go, releasing the browser control, while COM still runs.
         application->DestroyForms();

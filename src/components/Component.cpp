@@ -2,6 +2,17 @@
 
 #include "Exceptions.h"
 
+namespace {
+
+template <class Event>
+Event Found(Event method, const FormProperty& property)
+{
+    if (!method) throw EReadError("Method " + property.value.AsIdentifier() + " not found");
+    return method;
+}
+
+}  // namespace
+
 TComponent::~TComponent()
 {
     DestroyComponents();
@@ -9,12 +20,10 @@ TComponent::~TComponent()
 
 void TComponent::DestroyComponents()
 {
-    while (!components_.empty()) components_.pop_back();
-}
-
-void TComponent::SetProperty(const FormProperty& property)
-{
-    UnknownProperty(property);
+    while (!components_.empty()) {
+        const std::unique_ptr<TComponent> last = std::move(components_.back());
+        components_.pop_back();
+    }
 }
 
 void TComponent::UnknownProperty(const FormProperty& property)
@@ -22,27 +31,12 @@ void TComponent::UnknownProperty(const FormProperty& property)
     throw EReadError("Property " + property.name + " does not exist");
 }
 
-TNotifyEvent TComponent::FindNotifyMethod(const std::string&) const
-{
-    return {};
-}
-
-TProgressChangeEvent TComponent::FindProgressMethod(const std::string&) const
-{
-    return {};
-}
-
 TNotifyEvent TComponent::ResolveNotifyEvent(const FormProperty& property) const
 {
-    TNotifyEvent method = owner_ != nullptr ? owner_->FindNotifyMethod(property.value.AsIdentifier()) : TNotifyEvent{};
-    if (!method) InvalidPropertyValue();
-    return method;
+    return Found(HandlerForm() ? HandlerForm()->FindNotifyMethod(property.value.AsIdentifier()) : nullptr, property);
 }
 
 TProgressChangeEvent TComponent::ResolveProgressEvent(const FormProperty& property) const
 {
-    TProgressChangeEvent method =
-        owner_ != nullptr ? owner_->FindProgressMethod(property.value.AsIdentifier()) : TProgressChangeEvent{};
-    if (!method) InvalidPropertyValue();
-    return method;
+    return Found(HandlerForm() ? HandlerForm()->FindProgressMethod(property.value.AsIdentifier()) : nullptr, property);
 }

@@ -22,7 +22,6 @@ public:
     TComponent(const TComponent&) = delete;
     TComponent& operator=(const TComponent&) = delete;
 
-    TComponent* Owner() const { return owner_; }
     const std::string& Name() const { return name_; }
     void SetName(std::string name) { name_ = std::move(name); }
 
@@ -34,22 +33,26 @@ public:
         return inserted;
     }
     const std::vector<std::unique_ptr<TComponent>>& Components() const { return components_; }
-    // Destroys the owned components, the last created first.
+    // Destroys the owned components, the last created first, each out of the
+    // list before it goes, so that whatever runs meanwhile finds none gone.
     void DestroyComponents();
 
     // Applies one property of the form definition. Raises EReadError for a
     // property the class does not have.
-    virtual void SetProperty(const FormProperty& property);
+    virtual void SetProperty(const FormProperty& property) { UnknownProperty(property); }
     // Every property of the definition has been applied.
     virtual void Loaded() {}
 
     // Event handlers by name, answered by the form that declares them.
-    virtual TNotifyEvent FindNotifyMethod(const std::string& name) const;
-    virtual TProgressChangeEvent FindProgressMethod(const std::string& name) const;
+    virtual TNotifyEvent FindNotifyMethod(const std::string&) const { return {}; }
+    virtual TProgressChangeEvent FindProgressMethod(const std::string&) const { return {}; }
 
 protected:
+    // The handler an event property names. Raises EReadError "Method <name> not found".
     TNotifyEvent ResolveNotifyEvent(const FormProperty& property) const;
     TProgressChangeEvent ResolveProgressEvent(const FormProperty& property) const;
+    // The form whose handlers this component's events name: its owner.
+    virtual const TComponent* HandlerForm() const { return owner_; }
     [[noreturn]] static void UnknownProperty(const FormProperty& property);
 
 private:

@@ -1,6 +1,6 @@
 #include "Control.h"
 
-#include "ErrorDisplay.h"
+#include "CatchSite.h"
 #include "Exceptions.h"
 #include "Form.h"
 
@@ -101,7 +101,6 @@ TWinControl* TWinControl::FromWindow(HWND window)
 
 void TWinControl::AttachWindow(HWND window)
 {
-    if (window == nullptr) throw EOutOfResources("Error creating window");
     window_.Reset(window);
     SetPropW(window, kControlProperty, this);
 }
@@ -110,8 +109,9 @@ void TWinControl::CreateChildWindow(DWORD exStyle, const wchar_t* className, con
                                     HWND parent)
 {
     const RECT place = ClientRect();
-    AttachWindow(CreateWindowExW(exStyle, className, text, style, place.left, place.top, place.right - place.left,
-                                 place.bottom - place.top, parent, nullptr, GetModuleHandleW(nullptr), nullptr));
+    TakeCreatedWindow(CreateWindowExW(exStyle, className, text, style, place.left, place.top,
+                                      place.right - place.left, place.bottom - place.top, parent, nullptr,
+                                      GetModuleHandleW(nullptr), this));
 }
 
 void TWinControl::Subclass()
@@ -120,22 +120,12 @@ void TWinControl::Subclass()
         subclassed_ = true;
 }
 
-void TWinControl::BoundsChanged()
-{
-    Place();
-}
-
 void TWinControl::Place()
 {
     if (!window_) return;
     const RECT place = ClientRect();
     SetWindowPos(window_.Get(), nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-bool TWinControl::HandleMessage(UINT, WPARAM, LPARAM, LRESULT&)
-{
-    return false;
 }
 
 LRESULT CALLBACK TWinControl::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,

@@ -37,7 +37,6 @@ public:
     // The control's own font, or the parent's while ParentFont holds.
     const TFont& Font() const;
     TFont& OwnFont() { return font_; }
-    bool ParentFont() const { return parentFont_; }
 
     void SetProperty(const FormProperty& property) override;
 
@@ -86,6 +85,8 @@ public:
     HWND Handle() const { return window_.Get(); }
     bool HandleAllocated() const { return static_cast<bool>(window_); }
     bool Windowed() const override { return true; }
+    // Whether Tab stops at the control.
+    virtual bool TabStop() const { return true; }
 
     // Makes the control's window inside the parent form's window.
     virtual void CreateHandle(HWND parent) = 0;
@@ -94,20 +95,26 @@ public:
     void Place();
     // The offer of a key before the program's own translation; true claims it.
     virtual bool OfferKey(MSG&) { return false; }
+    // A notification (WM_COMMAND) its window sent the parent, passed back.
+    virtual void CommandNotification(WORD) {}
 
     // The control object that a window of the program belongs to, if any.
     static TWinControl* FromWindow(HWND window);
 
-protected:
-    void BoundsChanged() override;
+    // The window, from its WM_NCCREATE on, and every message to it.
     void AttachWindow(HWND window);
-    // Creates a child window of parent where the control shows and attaches it.
+    virtual bool HandleMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
+
+protected:
+    void BoundsChanged() override { Place(); }
+    // Raises EOutOfResources "Error creating window" for no window.
+    void TakeCreatedWindow(HWND created) { window_.TakeCreated(created); AttachWindow(created); }
+    // Creates a child window of parent where the control shows and takes it.
     // Raises EOutOfResources "Error creating window".
     void CreateChildWindow(DWORD exStyle, const wchar_t* className, const wchar_t* text, DWORD style, HWND parent);
-    // For platform controls: every message passes here first, inside a catch
-    // site, then on to the platform's own procedure unless handled.
+    // For platform controls: every message passes HandleMessage first, inside
+    // a catch site, then on to the platform's own procedure unless handled.
     void Subclass();
-    virtual bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
 private:
     static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,

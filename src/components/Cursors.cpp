@@ -1,15 +1,16 @@
 #include "Cursors.h"
 
+#include "ResourceIds.h"
+
 namespace {
 
-constexpr WORD kHandPointCursorId = 32761;
 HCURSOR handPoint = nullptr;
 
 }  // namespace
 
 void LoadProgramCursors(HINSTANCE instance)
 {
-    handPoint = LoadCursorW(instance, MAKEINTRESOURCEW(kHandPointCursorId));
+    handPoint = LoadCursorW(instance, MAKEINTRESOURCEW(QB_HAND_CURSOR));
     if (handPoint == nullptr) handPoint = LoadCursorW(nullptr, IDC_HAND);
 }
 

@@ -1,6 +1,7 @@
 #include "Edit.h"
 
 #include "Form.h"
+#include "ScopedFlag.h"
 #include "WideText.h"
 
 #include <commctrl.h>
@@ -64,30 +65,28 @@ void TEdit::AdjustHeight()
 void TEdit::CreateHandle(HWND parent)
 {
     if (HandleAllocated()) return;
-    // The control reports changes while it is being made; those are not the user's.
-    creating_ = true;
+    // The control may report changes while it is being made; those are not the
+    // user's, and reach no control: the window is attached to it once made.
     CreateChildWindow(WS_EX_CLIENTEDGE, L"EDIT", Widen(text_).c_str(),
                       WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, parent);
     Subclass();
     SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(Font().Handle()), FALSE);
-    creating_ = false;
 }
 
-void TEdit::Change()
+void TEdit::CommandNotification(WORD code)
 {
-    if (creating_) return;
-    if (onChange_) onChange_(this);
+    if (code == EN_CHANGE && onChange_) onChange_(this);
 }
 
 bool TEdit::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
     switch (message) {
-    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDOWN: {
         pressed_ = true;
-        focusByMouse_ = true;
+        const ScopedFlag focusByMouse(focusByMouse_);
         result = DefSubclassProc(Handle(), message, wParam, lParam);
-        focusByMouse_ = false;
         return true;
+    }
     case WM_LBUTTONUP: {
         result = DefSubclassProc(Handle(), message, wParam, lParam);
         const bool wasPressed = pressed_;

@@ -20,10 +20,7 @@ public:
     void FontChanged() override;
 
     void CreateHandle(HWND parent) override;
-    // The form passes on the EN_CHANGE the control sends it.
-    void Change();
-
-protected:
+    void CommandNotification(WORD code) override;
     bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
@@ -32,7 +29,6 @@ private:
     std::string text_;
     TNotifyEvent onChange_;
     TNotifyEvent onClick_;
-    bool creating_ = false;
     bool pressed_ = false;
     bool focusByMouse_ = false;
 };

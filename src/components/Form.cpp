@@ -1,53 +1,26 @@
 #include "Form.h"
 
-#include "Application.h"
+#include "CatchSite.h"
 #include "Cursors.h"
-#include "Edit.h"
-#include "ErrorDisplay.h"
 #include "Exceptions.h"
-#include "Label.h"
-#include "ProgressBar.h"
+#include "ScopedFlag.h"
 #include "Screen.h"
-#include "Timer.h"
-#include "WebBrowser.h"
 #include "WideText.h"
 #include "WindowClass.h"
-#include "XPManifest.h"
 
 #include <windowsx.h>
 
 #include <algorithm>
-#include <cctype>
-#include <functional>
-#include <map>
+#include <vector>
 
 namespace {
 
 constexpr int kScrollLine = 8;  // pixels per click on a scroll-bar arrow
 
-std::unique_ptr<TComponent> NewComponent(const std::string& className, TComponent* owner)
+std::string ReadFormResource(const std::string& className, const wchar_t* resourceName)
 {
-    using Factory = std::function<std::unique_ptr<TComponent>(TComponent*)>;
-    static const std::map<std::string, Factory> kClasses = {
-        {"TLabel", [](TComponent* o) { return std::make_unique<TLabel>(o); }},
-        {"TEdit", [](TComponent* o) { return std::make_unique<TEdit>(o); }},
-        {"TProgressBar", [](TComponent* o) { return std::make_unique<TProgressBar>(o); }},
-        {"TWebBrowser", [](TComponent* o) { return std::make_unique<TWebBrowser>(o); }},
-        {"TTimer", [](TComponent* o) { return std::make_unique<TTimer>(o); }},
-        {"TXPManifest", [](TComponent* o) { return std::make_unique<TXPManifest>(o); }},
-    };
-    const auto found = kClasses.find(className);
-    if (found == kClasses.end()) throw EReadError("Class " + className + " not found");
-    return found->second(owner);
-}
-
-std::string ReadFormResource(const std::string& className)
-{
-    std::string resourceName = className;
-    std::transform(resourceName.begin(), resourceName.end(), resourceName.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
     HMODULE module = GetModuleHandleW(nullptr);
-    HRSRC resource = FindResourceW(module, Widen(resourceName).c_str(), RT_RCDATA);
+    HRSRC resource = FindResourceW(module, resourceName, RT_RCDATA);
     HGLOBAL loaded = resource != nullptr ? LoadResource(module, resource) : nullptr;
     const void* data = loaded != nullptr ? LockResource(loaded) : nullptr;
     if (data == nullptr) throw EResNotFound("Resource " + className + " not found");
@@ -61,19 +34,26 @@ TForm::TForm(TComponent* owner) : TWinControl(owner), color_(clWindow)
     SetBounds(Bounds{0, 0, 320, 240});
 }
 
+void TForm::Unbound(const char* name) const
+{
+    throw EReadError("Member " + className_ + "." + name + " not bound");
+}
+
+// Controls first, each taking its window down, then the form's, which meanwhile reaches only those still there.
 TForm::~TForm()
 {
-    // Controls first, each taking its own window down, then the form's window.
+    captureControl_ = nullptr;
     DestroyComponents();
-    controls_.clear();
     TWinControl::DestroyHandle();
 }
 
-void TForm::InitializeForm(const std::string& className)
+void TForm::InitializeForm(const std::string& className, const wchar_t* resourceName)
 {
     className_ = className;
-    const FormDefinition definition = ParseFormDefinition(ReadFormResource(className));
+    const FormDefinition definition = ParseFormDefinition(ReadFormResource(className, resourceName));
     ReadFormDefinition(definition, *this);
+    read_ = true;
+    BindComponents();
     ScaleToScreen();
     for (const auto& component : Components()) component->Loaded();
     Loaded();
@@ -86,22 +66,24 @@ void TForm::SetFormProperty(const FormProperty& property)
     SetProperty(property);
 }
 
-void TForm::CreateComponent(const FormComponent& component)
+std::unique_ptr<TComponent> TForm::NewComponent(const std::string& className)
 {
-    std::unique_ptr<TComponent> created = NewComponent(component.className, this);
-    created->SetName(component.name);
-    TComponent& inserted = InsertComponent(std::move(created));
-    if (auto* control = dynamic_cast<TControl*>(&inserted)) {
-        control->SetParent(this);
-        controls_.push_back(control);
-    }
-    BindComponent(inserted);
-    loading_ = &inserted;
+    throw EReadError("Class " + className + " not found");
 }
 
+void TForm::CreateComponent(const FormComponent& component)
+{
+    std::unique_ptr<TComponent> created = NewComponent(component.className);
+    created->SetName(component.name);
+    TComponent& inserted = InsertComponent(std::move(created));
+    if (auto* control = dynamic_cast<TControl*>(&inserted)) control->SetParent(this);
+    BindComponents();
+}
+
+// The properties that follow a component in the definition are the last one's.
 void TForm::SetComponentProperty(const FormComponent&, const FormProperty& property)
 {
-    if (loading_ != nullptr) loading_->SetProperty(property);
+    Components().back()->SetProperty(property);
 }
 
 void TForm::SetProperty(const FormProperty& property)
@@ -117,8 +99,7 @@ void TForm::SetProperty(const FormProperty& property)
     } else if (name == "OldCreateOrder") {
         property.value.AsBoolean();
     } else if (name == "OnCreate") {
-        onCreate_ = FindNotifyMethod(property.value.AsIdentifier());
-        if (!onCreate_) InvalidPropertyValue();
+        onCreate_ = ResolveNotifyEvent(property);
     } else if (name == "PixelsPerInch") {
         pixelsPerInch_ = property.value.AsInteger();
     } else if (name == "TextHeight") {
@@ -146,7 +127,7 @@ void TForm::ScaleToScreen()
         GetTextExtentPoint32W(dc.Get(), L"0", 1, &zero);
     }
     if (zero.cy == textHeight_) return;
-    for (TControl* control : controls_) control->ScaleBy(zero.cy, textHeight_, screenPpi);
+    ForEachControl([&](TControl& control) { control.ScaleBy(zero.cy, textHeight_, screenPpi); });
 }
 
 void TForm::CreateHandle(HWND owner)
@@ -156,20 +137,20 @@ void TForm::CreateHandle(HWND owner)
     const std::wstring className = Widen(className_);
     WNDCLASSW windowClass{};
     windowClass.style = CS_DBLCLKS;
-    windowClass.lpfnWndProc = &WindowProc;
+    windowClass.lpfnWndProc = &ObjectWindowProc<TWinControl>;
     windowClass.hInstance = instance;
-    windowClass.hIcon = Application().Icon();
+    windowClass.hIcon = host_ != nullptr ? host_->Icon() : nullptr;
     if (windowClass.hIcon == nullptr) windowClass.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     windowClass.lpszClassName = className.c_str();
     EnsureWindowClass(windowClass);
     const Bounds& outer = BoundsRect();
-    HWND window = CreateWindowExW(0, className.c_str(), Widen(caption_).c_str(),
-                                  WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, outer.left, outer.top, outer.width,
-                                  outer.height, owner, nullptr, instance, this);
-    AttachWindow(window);
-    for (TControl* control : controls_)
-        if (auto* windowed = dynamic_cast<TWinControl*>(control)) windowed->CreateHandle(Handle());
+    TakeCreatedWindow(CreateWindowExW(0, className.c_str(), Widen(caption_).c_str(),
+                                      WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, outer.left, outer.top, outer.width,
+                                      outer.height, owner, nullptr, instance, static_cast<TWinControl*>(this)));
+    ForEachControl([this](TControl& control) {
+        if (auto* windowed = dynamic_cast<TWinControl*>(&control)) windowed->CreateHandle(Handle());
+    });
     Realign();
 }
 
@@ -187,11 +168,6 @@ void TForm::Show()
     ShowWindow(Handle(), windowState_ == TWindowState::wsMaximized ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
 }
 
-void TForm::Hide()
-{
-    ShowWindow(Handle(), SW_HIDE);
-}
-
 // Closing the main window ends the application; the window itself goes with
 // the exit sequence.
 void TForm::Close()
@@ -199,26 +175,25 @@ void TForm::Close()
     PostQuitMessage(0);
 }
 
+// The last created lies on top.
 TControl* TForm::ControlAtPos(POINT client) const
 {
-    for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
-        TControl* control = *it;
-        if (control->Windowed() || !control->Visible() || !control->Enabled()) continue;
-        const RECT place = control->ClientRect();
-        if (PtInRect(&place, client)) return control;
-    }
-    return nullptr;
+    TControl* found = nullptr;
+    ForEachControl([&](TControl& control) {
+        const RECT place = control.ClientRect();
+        if (!control.Windowed() && control.Visible() && control.Enabled() && PtInRect(&place, client))
+            found = &control;
+    });
+    return found;
 }
 
 bool TForm::SelectNext(TWinControl* current, bool forward)
 {
     std::vector<TWinControl*> stops;
-    for (TControl* control : controls_) {
-        auto* windowed = dynamic_cast<TWinControl*>(control);
-        if (windowed == nullptr || !windowed->HandleAllocated() || dynamic_cast<TProgressBar*>(windowed)) continue;
-        if (auto* browser = dynamic_cast<TWebBrowser*>(windowed); browser && !browser->TabStop()) continue;
-        stops.push_back(windowed);
-    }
+    ForEachControl([&](TControl& control) {
+        auto* windowed = dynamic_cast<TWinControl*>(&control);
+        if (windowed != nullptr && windowed->HandleAllocated() && windowed->TabStop()) stops.push_back(windowed);
+    });
     if (stops.empty()) return false;
     std::stable_sort(stops.begin(), stops.end(),
                      [](const TWinControl* a, const TWinControl* b) { return a->TabOrder() < b->TabOrder(); });
@@ -238,9 +213,8 @@ void TForm::RememberFocus()
 bool TForm::RestoreFocus()
 {
     if (focusedChild_ == nullptr || !IsWindow(focusedChild_) || !IsChild(Handle(), focusedChild_)) return false;
-    restoringFocus_ = true;
+    const ScopedFlag restoring(restoringFocus_);
     SetFocus(focusedChild_);
-    restoringFocus_ = false;
     return true;
 }
 
@@ -251,22 +225,22 @@ bool TForm::RestoreFocus()
 void TForm::Realign()
 {
     if (!HandleAllocated() || realigning_) return;
-    realigning_ = true;
+    const ScopedFlag realigning(realigning_);
     for (int pass = 0; pass < 3; ++pass) {
         RECT client{};
         GetClientRect(Handle(), &client);
         int rangeX = 0;
         int rangeY = 0;
         int alignedHeight = 0;
-        for (TControl* control : controls_) {
-            if (!control->Visible()) continue;
-            if (control->Align() == TAlign::alBottom) {
-                alignedHeight += control->Height();
+        ForEachControl([&](const TControl& control) {
+            if (!control.Visible()) return;
+            if (control.Align() == TAlign::alBottom) {
+                alignedHeight += control.Height();
             } else {
-                rangeX = std::max(rangeX, control->Left() + control->Width());
-                rangeY = std::max(rangeY, control->Top() + control->Height());
+                rangeX = std::max(rangeX, control.Left() + control.Width());
+                rangeY = std::max(rangeY, control.Top() + control.Height());
             }
-        }
+        });
         rangeY += alignedHeight;
         scroll_.x = std::clamp<LONG>(scroll_.x, 0, std::max<LONG>(0, rangeX - client.right));
         scroll_.y = std::clamp<LONG>(scroll_.y, 0, std::max<LONG>(0, rangeY - client.bottom));
@@ -282,23 +256,23 @@ void TForm::Realign()
         RECT settled{};
         GetClientRect(Handle(), &settled);
         int bottom = settled.bottom;
-        for (TControl* control : controls_) {
-            if (!control->Visible() || control->Align() != TAlign::alBottom) continue;
-            bottom -= control->Height();
-            control->SetBounds(Bounds{0, bottom, static_cast<int>(settled.right), control->Height()});
-        }
+        ForEachControl([&](TControl& control) {
+            if (!control.Visible() || control.Align() != TAlign::alBottom) return;
+            bottom -= control.Height();
+            control.SetBounds(Bounds{0, bottom, static_cast<int>(settled.right), control.Height()});
+        });
         if (settled.right == client.right && settled.bottom == client.bottom) break;
     }
     ScrollTo(scroll_);
-    realigning_ = false;
 }
 
 void TForm::ScrollTo(POINT position)
 {
     scroll_ = position;
-    for (TControl* control : controls_)
-        if (auto* windowed = dynamic_cast<TWinControl*>(control); windowed && windowed->HandleAllocated())
+    ForEachControl([](TControl& control) {
+        if (auto* windowed = dynamic_cast<TWinControl*>(&control); windowed && windowed->HandleAllocated())
             windowed->Place();
+    });
     InvalidateRect(Handle(), nullptr, TRUE);
 }
 
@@ -328,8 +302,9 @@ void TForm::Scroll(int bar, WPARAM request)
 
 void TForm::PaintControls(HDC dc)
 {
-    for (TControl* control : controls_)
-        if (!control->Windowed() && control->Visible()) control->Paint(dc);
+    ForEachControl([dc](TControl& control) {
+        if (!control.Windowed() && control.Visible()) control.Paint(dc);
+    });
 }
 
 bool TForm::HandleMouse(UINT message, LPARAM lParam)
@@ -374,15 +349,13 @@ bool TForm::HandleSetCursor(WPARAM wParam, LPARAM lParam)
     return true;
 }
 
-LRESULT TForm::HandleFormMessage(UINT message, WPARAM wParam, LPARAM lParam)
+bool TForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
     switch (message) {
     case WM_PAINT: {
-        PAINTSTRUCT paint{};
-        HDC dc = BeginPaint(Handle(), &paint);
-        PaintControls(dc);
-        EndPaint(Handle(), &paint);
-        return 0;
+        const PaintSession paint(Handle());
+        PaintControls(paint.Get());
+        return true;
     }
     case WM_PRINTCLIENT: {
         HDC dc = reinterpret_cast<HDC>(wParam);
@@ -390,23 +363,23 @@ LRESULT TForm::HandleFormMessage(UINT message, WPARAM wParam, LPARAM lParam)
         GetClientRect(Handle(), &client);
         FillRect(dc, &client, GetSysColorBrush(COLOR_WINDOW));
         PaintControls(dc);
-        return 0;
+        return true;
     }
     case WM_SIZE:
         Realign();
-        return 0;
+        return true;
     case WM_HSCROLL:
     case WM_VSCROLL:
         if (lParam == 0) Scroll(message == WM_HSCROLL ? SB_HORZ : SB_VERT, wParam);
-        return 0;
+        return true;
     case WM_SETCURSOR:
-        if (HandleSetCursor(wParam, lParam)) return TRUE;
-        break;
+        result = TRUE;
+        return HandleSetCursor(wParam, lParam);
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
     case WM_LBUTTONDBLCLK:
         HandleMouse(message, lParam);
-        return 0;
+        return true;
     case WM_CANCELMODE:
     case WM_CAPTURECHANGED:
         // Disabling the window (under an error box) sends WM_CANCELMODE and
@@ -419,9 +392,9 @@ LRESULT TForm::HandleFormMessage(UINT message, WPARAM wParam, LPARAM lParam)
         if (message == WM_CANCELMODE && GetCapture() == Handle()) ReleaseCapture();
         break;
     case WM_COMMAND:
-        if (HIWORD(wParam) == EN_CHANGE)
-            if (auto* edit = dynamic_cast<TEdit*>(FromWindow(reinterpret_cast<HWND>(lParam)))) edit->Change();
-        return 0;
+        if (TWinControl* control = FromWindow(reinterpret_cast<HWND>(lParam)))
+            control->CommandNotification(HIWORD(wParam));
+        return true;
     case WM_ACTIVATE:
         // A plain window forgets its focused control when it loses activation
         // and takes the focus itself when it gains it. The user should be back
@@ -430,7 +403,7 @@ LRESULT TForm::HandleFormMessage(UINT message, WPARAM wParam, LPARAM lParam)
         if (LOWORD(wParam) == WA_INACTIVE) {
             RememberFocus();
         } else if (HIWORD(wParam) == 0 && (RestoreFocus() || SelectNext(nullptr, true))) {
-            return 0;
+            return true;
         }
         break;
     case WM_SYSCOLORCHANGE:
@@ -443,29 +416,19 @@ LRESULT TForm::HandleFormMessage(UINT message, WPARAM wParam, LPARAM lParam)
         // Only a show or hide of the form itself (lParam 0) is news for the
         // taskbar entry. The platform hides and shows the form along with its
         // minimised and restored owner (SW_PARENTCLOSING, SW_PARENTOPENING).
-        if (lParam == 0) Application().FormVisibilityChanged(wParam != FALSE);
+        if (lParam == 0 && host_ != nullptr) host_->FormVisibilityChanged(wParam != FALSE);
         break;
     case WM_SYSCOMMAND:
-        if ((wParam & 0xFFF0) == SC_MINIMIZE) {
-            Application().Minimize();
-            return 0;
+        if ((wParam & 0xFFF0) == SC_MINIMIZE && host_ != nullptr) {
+            host_->Minimize();
+            return true;
         }
         break;
     case WM_CLOSE:
         Close();
-        return 0;
+        return true;
     default:
         break;
     }
-    return DefWindowProcW(Handle(), message, wParam, lParam);
-}
-
-LRESULT CALLBACK TForm::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    auto* form = WindowOwner<TForm>(window, message, lParam);
-    // Until CreateWindowEx returns, the form does not know its window yet.
-    if (form == nullptr || form->Handle() != window) return DefWindowProcW(window, message, wParam, lParam);
-    LRESULT result = 0;
-    if (!CatchSite(form, [&] { result = form->HandleFormMessage(message, wParam, lParam); })) return 0;
-    return result;
+    return false;
 }

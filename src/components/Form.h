@@ -6,29 +6,40 @@
 
 #include "Control.h"
 
+#include <memory>
 #include <string>
-#include <vector>
 
 enum class TWindowState { wsNormal, wsMinimized, wsMaximized };
+
+// What a form needs of the application that adopts it: the icon of its
+// window, and the taskbar entry, which the application's window carries.
+class FormHost {
+public:
+    virtual HICON Icon() const = 0;  // null when the executable has none
+    virtual void Minimize() = 0;
+    virtual void FormVisibilityChanged(bool visible) = 0;
+
+protected:
+    ~FormHost() = default;
+};
 
 class TForm : public TWinControl, private FormReader {
 public:
     explicit TForm(TComponent* owner);
     ~TForm() override;
 
-    const std::string& Caption() const { return caption_; }
     ::Color Color() const { return color_; }
-    int PixelsPerInch() const { return pixelsPerInch_; }
     POINT ScrollOffset() const { return scroll_; }
     TWindowState WindowState() const { return windowState_; }
     void SetWindowState(TWindowState state);
 
     void SetProperty(const FormProperty& property) override;
 
+    // The application that adopts the form, before its window is made.
+    void SetHost(FormHost* host) { host_ = host; }
     // The window exists from here on, hidden; its controls' windows too.
     void CreateHandle(HWND owner) override;
     void Show();
-    void Hide();
     void Close();
 
     // The windowless control under a point of the client area, if any.
@@ -41,19 +52,43 @@ public:
     // window lost activation: that is no entering of the control.
     bool RestoringFocus() const { return restoringFocus_; }
 
+    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
 protected:
-    // Reads the definition named after the window class, scales it to the
-    // screen, finishes loading and runs OnCreate. Called by the derived
-    // class's constructor, once its handler table exists.
-    void InitializeForm(const std::string& className);
-    // Binds a created component to the derived class's member of its name.
-    virtual void BindComponent(TComponent&) {}
+    // Reads the definition, the executable's resource of that name, scales
+    // it to the screen, binds and checks the members, finishes loading and
+    // runs OnCreate. Called by the derived class's constructor, once its
+    // handler table exists.
+    void InitializeForm(const std::string& className, const wchar_t* resourceName);
+    // A component of a class the definition names. Raises EReadError
+    // "Class <name> not found" for a class the form does not know.
+    virtual std::unique_ptr<TComponent> NewComponent(const std::string& className);
+    // Bind(name, member) for each member that holds a component, as each
+    // component is created and once more when all are: the member takes the
+    // new component of its name and class, and one still unbound at the end
+    // raises EReadError "Member <class>.<name> not bound".
+    virtual void BindComponents() {}
+    template <class T>
+    void Bind(const char* name, T*& member) const
+    {
+        if (read_ && member == nullptr) Unbound(name);
+        if (!read_ && Components().back()->Name() == name) member = dynamic_cast<T*>(Components().back().get());
+    }
+    const TComponent* HandlerForm() const override { return this; }
 
 private:
     void SetFormProperty(const FormProperty& property) override;
     void CreateComponent(const FormComponent& component) override;
     void SetComponentProperty(const FormComponent& component, const FormProperty& property) override;
+    [[noreturn]] void Unbound(const char* name) const;
 
+    // Each control among the owned components, the only list of them, in creation order.
+    template <class F>
+    void ForEachControl(F&& f) const
+    {
+        for (const auto& component : Components())
+            if (auto* control = dynamic_cast<TControl*>(component.get())) f(*control);
+    }
     void ScaleToScreen();
     void Realign();
     void ScrollTo(POINT position);
@@ -62,20 +97,18 @@ private:
     void RememberFocus();
     bool RestoreFocus();
 
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT HandleFormMessage(UINT message, WPARAM wParam, LPARAM lParam);
     bool HandleMouse(UINT message, LPARAM lParam);
     bool HandleSetCursor(WPARAM wParam, LPARAM lParam);
 
     std::string className_;
+    bool read_ = false;  // the definition has been read
+    FormHost* host_ = nullptr;
     std::string caption_;
     ::Color color_;
     int pixelsPerInch_ = 96;
     int textHeight_ = 0;
     TNotifyEvent onCreate_;
     TWindowState windowState_ = TWindowState::wsNormal;
-    std::vector<TControl*> controls_;
-    TComponent* loading_ = nullptr;
     TControl* captureControl_ = nullptr;
     POINT scroll_{0, 0};
     bool realigning_ = false;

@@ -18,6 +18,7 @@ public:
     void SetMax(std::int32_t value) { range_.SetMax(value); }
     void SetPosition(std::int32_t value) { range_.SetPosition(value); }
 
+    bool TabStop() const override { return false; }
     void CreateHandle(HWND parent) override;
     void DestroyHandle() override;
 

@@ -1,6 +1,5 @@
 #include "Timer.h"
 
-#include "ErrorDisplay.h"
 #include "Exceptions.h"
 #include "WindowClass.h"
 
@@ -9,25 +8,17 @@ namespace {
 const wchar_t kUtilWindowClass[] = L"TPUtilWindow";
 constexpr UINT_PTR kTimerId = 1;
 
-void RegisterUtilWindowClass(HINSTANCE instance, WNDPROC procedure)
-{
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = procedure;
-    windowClass.hInstance = instance;
-    windowClass.lpszClassName = kUtilWindowClass;
-    EnsureWindowClass(windowClass);
-}
-
 }  // namespace
 
 TTimer::TTimer(TComponent* owner) : TComponent(owner), schedule_(*this)
 {
-    HINSTANCE instance = GetModuleHandleW(nullptr);
-    RegisterUtilWindowClass(instance, &WindowProc);
-    window_.Reset(CreateWindowExW(WS_EX_TOOLWINDOW, kUtilWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                  instance, nullptr));
-    if (!window_) throw EOutOfResources("Error creating window");
-    SetWindowLongPtrW(window_.Get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = &ObjectWindowProc<TTimer>;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = kUtilWindowClass;
+    EnsureWindowClass(windowClass);
+    window_.TakeCreated(CreateWindowExW(WS_EX_TOOLWINDOW, kUtilWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr,
+                                        nullptr, windowClass.hInstance, this));
 }
 
 TTimer::~TTimer()
@@ -74,15 +65,10 @@ bool TTimer::Start(std::uint32_t interval)
     return SetTimer(window_.Get(), kTimerId, interval, nullptr) != 0;
 }
 
-// Every WM_TIMER is a tick, whatever id it carries.
-LRESULT CALLBACK TTimer::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+bool TTimer::HandleMessage(UINT message, WPARAM, LPARAM, LRESULT& result)
 {
-    auto* timer = reinterpret_cast<TTimer*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (message == WM_TIMER && timer != nullptr) {
-        CatchSite(timer, [timer] {
-            if (timer->onTimer_) timer->onTimer_(timer);
-        });
-        return 0;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
+    if (message != WM_TIMER) return false;
+    if (onTimer_) onTimer_(this);
+    result = 0;
+    return true;
 }

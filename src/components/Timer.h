@@ -24,10 +24,13 @@ public:
     HWND Handle() const { return window_.Get(); }
     void SetProperty(const FormProperty& property) override;
 
+    // Every WM_TIMER is a tick, whatever id it carries.
+    void AttachWindow(HWND window) { window_.Reset(window); }
+    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
 private:
     void Kill() override;
     bool Start(std::uint32_t interval) override;
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
     WindowHandle window_;
     TimerSchedule schedule_;

@@ -1,7 +1,8 @@
 #include "WebBrowser.h"
 
-#include "ErrorDisplay.h"
+#include "CatchSite.h"
 #include "Form.h"
+#include "ScopedFlag.h"
 #include "WindowClass.h"
 
 #include <windowsx.h>
@@ -47,9 +48,8 @@ void TWebBrowser::EnsureLoaded()
     browser_->Load(controlData_);
     const SIZE extent = browser_->ExtentPixels();
     if (extent.cx > 0 && extent.cy > 0) {
-        settingExtent_ = true;
+        const ScopedFlag settingExtent(settingExtent_);
         SetBounds(Bounds{Left(), Top(), extent.cx, extent.cy});
-        settingExtent_ = false;
     }
 }
 
@@ -90,13 +90,12 @@ void TWebBrowser::CreateHandle(HWND parent)
     EnsureLoaded();
     HINSTANCE instance = GetModuleHandleW(nullptr);
     WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = &WindowProc;
+    windowClass.lpfnWndProc = &ObjectWindowProc<TWinControl>;
     windowClass.hInstance = instance;
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.lpszClassName = kHostWindowClass;
     EnsureWindowClass(windowClass);
     CreateChildWindow(0, kHostWindowClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_TABSTOP, parent);
-    SetWindowLongPtrW(Handle(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     browser_->Activate(Handle(), SiteBounds());
 }
 
@@ -142,17 +141,4 @@ void TWebBrowser::ProgressChange(std::int32_t progress, std::int32_t progressMax
     CatchSite(this, [&] {
         if (onProgressChange_) onProgressChange_(this, progress, progressMax);
     });
-}
-
-LRESULT CALLBACK TWebBrowser::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    auto* control = reinterpret_cast<TWebBrowser*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (control != nullptr) {
-        LRESULT result = 0;
-        bool handled = false;
-        if (!CatchSite(control, [&] { handled = control->HandleMessage(message, wParam, lParam, result); }))
-            return 0;
-        if (handled) return result;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
 }

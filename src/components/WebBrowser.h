@@ -20,16 +20,17 @@ public:
     void Refresh();
 
     void SetProperty(const FormProperty& property) override;
-    bool TabStop() const;
+    bool TabStop() const override;
 
     void CreateHandle(HWND parent) override;
     void DestroyHandle() override;
     bool OfferKey(MSG& message) override;
 
+    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
 protected:
     void BoundsChanged() override;
     bool CanResize(int width, int height) override;
-    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
     // The saved state is given and the events joined before the control's
@@ -39,8 +40,6 @@ private:
     HWND SiteWindow() const override { return Handle(); }
     RECT SiteBounds() const override;
     void ProgressChange(std::int32_t progress, std::int32_t progressMax) noexcept override;
-
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
     std::unique_ptr<BrowserHost> browser_;
     std::vector<std::uint8_t> controlData_;

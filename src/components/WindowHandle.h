@@ -1,34 +1,35 @@
-// Owners of window and GDI handles, so that nothing leaks on an early exit.
+// Owners of window and GDI handles and of a paint, so that nothing leaks or
+// stays half-done on an early exit.
 #pragma once
+
+#include "Exceptions.h"
 
 #include <windows.h>
 
 class WindowHandle {
 public:
     WindowHandle() = default;
-    explicit WindowHandle(HWND window) : window_(window) {}
     ~WindowHandle() { Reset(); }
     WindowHandle(const WindowHandle&) = delete;
     WindowHandle& operator=(const WindowHandle&) = delete;
-    WindowHandle(WindowHandle&& other) noexcept : window_(other.Release()) {}
-    WindowHandle& operator=(WindowHandle&& other) noexcept
-    {
-        if (this != &other) Reset(other.Release());
-        return *this;
-    }
 
     HWND Get() const { return window_; }
     explicit operator bool() const { return window_ != nullptr; }
-    HWND Release()
-    {
-        HWND window = window_;
-        window_ = nullptr;
-        return window;
-    }
+    // The window it holds again, as WM_NCCREATE handed it over, it keeps.
     void Reset(HWND window = nullptr)
     {
-        if (window_ != nullptr && IsWindow(window_)) DestroyWindow(window_);
+        if (window_ != nullptr && window_ != window && IsWindow(window_)) DestroyWindow(window_);
         window_ = window;
+    }
+    // Takes what CreateWindowEx returned. Raises EOutOfResources "Error
+    // creating window" for none; one that failed after WM_NCCREATE is gone.
+    void TakeCreated(HWND created)
+    {
+        if (created == nullptr) {
+            window_ = nullptr;
+            throw EOutOfResources("Error creating window");
+        }
+        Reset(created);
     }
 
 private:
@@ -85,4 +86,21 @@ public:
 private:
     HDC dc_;
     HGDIOBJ previous_;
+};
+
+// A paint of a window, ended however the drawing ends: EndPaint gives the
+// display context back and shows the caret that BeginPaint hid.
+class PaintSession {
+public:
+    explicit PaintSession(HWND window) : window_(window), dc_(BeginPaint(window, &paint_)) {}
+    ~PaintSession() { EndPaint(window_, &paint_); }
+    PaintSession(const PaintSession&) = delete;
+    PaintSession& operator=(const PaintSession&) = delete;
+
+    HDC Get() const { return dc_; }
+
+private:
+    HWND window_;
+    PAINTSTRUCT paint_{};
+    HDC dc_;
 };

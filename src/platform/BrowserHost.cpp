@@ -12,16 +12,10 @@
 
 using Microsoft::WRL::ComPtr;
 
-namespace {
-
-const CLSID kWebBrowserClsid = {0x8856F961, 0x340A, 0x11D0, {0xA9, 0x6B, 0x00, 0xC0, 0x4F, 0xD7, 0x05, 0xA2}};
-
-}  // namespace
-
 BrowserHost::BrowserHost(BrowserSiteOwner& owner)
 {
     site_ = Adopt(new BrowserSite(&owner));
-    OleCheck(CoCreateInstance(kWebBrowserClsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
+    OleCheck(CoCreateInstance(CLSID_WebBrowser, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
                               IID_PPV_ARGS(&oleObject_)));
     OleCheck(oleObject_.As(&persistStream_));
     if (FAILED(oleObject_->GetMiscStatus(DVASPECT_CONTENT, &miscStatus_))) miscStatus_ = 0;

@@ -2,6 +2,7 @@
 
 #include "IntParse.h"
 #include "RefreshPeriod.h"
+#include "ResourceIds.h"
 #include "Shell.h"
 #include "Site.h"
 
@@ -11,30 +12,35 @@ namespace {
 
 constexpr char kLabel1Caption[] = "Open Positions on Brenvik";
 
-template <class T>
-void Bind(TComponent& component, const char* name, T*& member)
-{
-    if (component.Name() == name) member = dynamic_cast<T*>(&component);
-}
-
 }  // namespace
 
 TForm1::TForm1(TComponent* owner) : TForm(owner)
 {
-    InitializeForm("TForm1");
+    InitializeForm("TForm1", QB_RESOURCE_NAME(QB_FORM1_DEFINITION));
 }
 
-void TForm1::BindComponent(TComponent& component)
+std::unique_ptr<TComponent> TForm1::NewComponent(const std::string& className)
 {
-    Bind(component, "Label1", Label1);
-    Bind(component, "Label2", Label2);
-    Bind(component, "Label3", Label3);
-    Bind(component, "Label4", Label4);
-    Bind(component, "ProgressBar1", ProgressBar1);
-    Bind(component, "WebBrowser1", WebBrowser1);
-    Bind(component, "Edit1", Edit1);
-    Bind(component, "Timer1", Timer1);
-    Bind(component, "XPManifest1", XPManifest1);
+    if (className == "TLabel") return std::make_unique<TLabel>(this);
+    if (className == "TEdit") return std::make_unique<TEdit>(this);
+    if (className == "TProgressBar") return std::make_unique<TProgressBar>(this);
+    if (className == "TWebBrowser") return std::make_unique<TWebBrowser>(this);
+    if (className == "TTimer") return std::make_unique<TTimer>(this);
+    if (className == "TXPManifest") return std::make_unique<TXPManifest>(this);
+    return TForm::NewComponent(className);
+}
+
+void TForm1::BindComponents()
+{
+    Bind("Label1", Label1);
+    Bind("Label2", Label2);
+    Bind("Label3", Label3);
+    Bind("Label4", Label4);
+    Bind("ProgressBar1", ProgressBar1);
+    Bind("WebBrowser1", WebBrowser1);
+    Bind("Edit1", Edit1);
+    Bind("Timer1", Timer1);
+    Bind("XPManifest1", XPManifest1);
 }
 
 TNotifyEvent TForm1::FindNotifyMethod(const std::string& name) const

@@ -38,7 +38,8 @@ public:
     TProgressChangeEvent FindProgressMethod(const std::string& name) const override;
 
 protected:
-    void BindComponent(TComponent& component) override;
+    std::unique_ptr<TComponent> NewComponent(const std::string& className) override;
+    void BindComponents() override;
 };
 
 // The main window, empty until it has been built and again if building failed.
