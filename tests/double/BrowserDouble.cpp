@@ -6,7 +6,6 @@
 #include <exdisp.h>
 #include <exdispid.h>
 #include <olectl.h>
-#include <shlobj.h>
 #include <windows.h>
 #include <wrl/client.h>
 
@@ -80,35 +79,6 @@ ComPtr<IErrorInfo> ErrorObject(const std::wstring& description) {
     creator.As(&info);
   return info;
 }
-
-// What Ctrl+C copies, as Windows' control does: the page's text, through the OLE clipboard. Static, as the class
-// factory: the clipboard lets go of it when OLE is uninitialised, before the module may be unloaded.
-class PageText final : public IDataObject {
-  static constexpr wchar_t kPageText[] = L"Open positions: none";
-
- public:
-  STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
-    *object = iid == IID_IUnknown || iid == IID_IDataObject ? this : nullptr;
-    return *object != nullptr ? S_OK : E_NOINTERFACE;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-  STDMETHODIMP_(ULONG) Release() override { return 1; }
-  STDMETHODIMP GetData(FORMATETC* format, STGMEDIUM* medium) override {
-    *medium = {TYMED_HGLOBAL, {}, nullptr};
-    if (format->cfFormat != CF_UNICODETEXT || !(format->tymed & TYMED_HGLOBAL)) return DV_E_FORMATETC;
-    if (!(medium->hGlobal = GlobalAlloc(GMEM_MOVEABLE, sizeof kPageText))) return E_OUTOFMEMORY;
-    std::memcpy(GlobalLock(medium->hGlobal), kPageText, sizeof kPageText);
-    GlobalUnlock(medium->hGlobal);
-    return S_OK;
-  }
-  STDMETHODIMP EnumFormatEtc(DWORD direction, IEnumFORMATETC** formats) override {
-    FORMATETC format{CF_UNICODETEXT, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-    return direction == DATADIR_GET ? SHCreateStdEnumFmtEtc(1, &format, formats) : E_NOTIMPL;
-  }
-  NI(GetDataHere, FORMATETC*, STGMEDIUM*) NI(QueryGetData, FORMATETC*) NI(GetCanonicalFormatEtc, FORMATETC*, FORMATETC*)
-  NI(SetData, FORMATETC*, STGMEDIUM*, BOOL) NI(DAdvise, FORMATETC*, DWORD, IAdviseSink*, DWORD*) NI(DUnadvise, DWORD)
-  NI(EnumDAdvise, IEnumSTATDATA**)
-} pageText;
 
 class BrowserDouble final : public IWebBrowser2,
                             public IOleObject,
@@ -252,7 +222,8 @@ class BrowserDouble final : public IWebBrowser2,
     HRESULT hr = keyDown && message->wParam == VK_F5 ? S_OK : S_FALSE;
     if (keyDown && message->wParam == 'C' && GetKeyState(VK_CONTROL) < 0) {
       hr = S_OK;
-      Log("Copy hr=%08lx", OleSetClipboard(&pageText));
+      // As Windows' control copies a selection: through the OLE clipboard, here emptied.
+      Log("Copy hr=%08lx", OleSetClipboard(nullptr));
     }
     Log("TranslateAccelerator msg=%x key=%x hr=%08lx", message->message, static_cast<unsigned>(message->wParam), hr);
     return hr;
@@ -402,8 +373,7 @@ class BrowserDouble final : public IWebBrowser2,
   std::unique_ptr<HWND__, decltype(&DestroyWindow)> page_{nullptr, DestroyWindow};
 };
 
-// Driver commands: "progress <Progress> <ProgressMax>", "query refs|refreshes", "fail Refresh <hr> [description]|off",
-// "colors <window> <window text>" (system colours as COLORREF numbers, set in this process, where they take effect).
+// Driver commands: "progress <Progress> <ProgressMax>", "query refs|refreshes", "fail Refresh <hr> [description]|off".
 LRESULT RunCommand(const std::string& text) {
   if (liveObjects.empty()) return 0;
   BrowserDouble& object = *liveObjects.back();
@@ -412,9 +382,6 @@ LRESULT RunCommand(const std::string& text) {
     return object.FireProgress(progress, progressMax) == S_OK;
   if (text == "query refs") return object.refs;
   if (text == "query refreshes") return object.refreshes;
-  const int indices[] = {COLOR_WINDOW, COLOR_WINDOWTEXT};
-  if (COLORREF colors[2] = {}; std::sscanf(text.c_str(), "colors %lu %lu", &colors[0], &colors[1]) == 2)
-    return SetSysColors(2, indices, colors);
   unsigned long code = 0;
   int end = 0;
   if (text == "fail Refresh off") refreshFailure.reset();
