@@ -126,7 +126,7 @@ mode=$([ $quick = 1 ] && echo "quick (1 run each, not for comparison)" || echo "
       p = v["peer.startup.peer.ms"]; pf = v["peer.startup.floor.ms"]
       printf "| Start-up to visible window, ms (median of %d); floor: bare window | %s | %s | %s (its floor %s: %s×) | %s | ≤ 1.3 × floor | %s |\n", startupRuns, f(a, 1), f(fl, 1), f(p, 1), f(pf, 1), r(p, pf), r(a, fl), met(a <= 1.3 * fl, both(a, fl))
       h = v["viewer.startup.host.ms"]
-      printf "| Start-up, same runs; floor: minimal host of the control (COM, control in place, window shown) | %s | %s | – | %s | ≤ 1.10 × floor | %s |\n", f(a, 1), f(h, 1), r(a, h), met(a <= 1.1 * h, both(a, h))
+      printf "| Start-up, same runs; floor: minimal host of the control (manifest, OLE, progress bar, control in place through BrowserHost, window shown) | %s | %s | – | %s | ≤ 1.10 × floor | %s |\n", f(a, 1), f(h, 1), r(a, h), met(a <= 1.1 * h, both(a, h))
       a = v["idle.idle.app.cpu_ms"]; fl = v["idle.idle.floor.cpu_ms"]
       printf "| Idle CPU time over %d s, ms (median of %d) | %s | %s | – | – | ≤ 1 ms | %s |\n", idle, idleRuns, f(a, 3), f(fl, 3), met(a <= 1, a)
       printf "| Idle wake-ups over %d s (times put on a CPU) | %s | %s | – | – | – | |\n", idle, f(v["idle.idle.app.wakeups"], 0), f(v["idle.idle.floor.wakeups"], 0)
