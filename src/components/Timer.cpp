@@ -65,10 +65,9 @@ bool TTimer::Start(std::uint32_t interval)
     return SetTimer(window_.Get(), kTimerId, interval, nullptr) != 0;
 }
 
-bool TTimer::HandleMessage(UINT message, WPARAM, LPARAM, LRESULT& result)
+bool TTimer::HandleMessage(UINT message, WPARAM, LPARAM, LRESULT&)
 {
     if (message != WM_TIMER) return false;
     if (onTimer_) onTimer_(this);
-    result = 0;
     return true;
 }

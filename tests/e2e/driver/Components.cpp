@@ -44,9 +44,8 @@ protected:
 
 // Runs this thread's messages until done, or for at most ms; Wine shows a window's new pixels on the screen only then.
 void Pump(DWORD ms, const std::function<bool()>& done = [] { return false; }) {
-    MSG message{};
-    for (DWORD start = GetTickCount(); !done() && GetTickCount() - start < ms; Sleep(5))
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    MSG next{};
+    WaitFor([&] { while (PeekMessageW(&next, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&next); return done(); }, ms);
 }
 
 long long CountSince(size_t from, const std::string& event) {
