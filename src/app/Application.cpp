@@ -4,6 +4,7 @@
 #include "Exceptions.h"
 #include "Form.h"
 #include "MessageText.h"
+#include "OpenBoxes.h"
 #include "ResourceIds.h"
 #include "WideText.h"
 #include "WindowClass.h"
@@ -25,10 +26,18 @@ struct DisabledWindows {
     std::exception_ptr failure;  // stops the walk; raised once the platform has returned
 };
 
+// A form hidden with its minimised owner comes back when the taskbar restores
+// the owner, also while a box is open, and must not take input under the box.
+bool ShownToTheUser(HWND window)
+{
+    const auto* form = dynamic_cast<const TForm*>(TWinControl::FromWindow(window));
+    return IsWindowVisible(window) || (form != nullptr && form->HiddenWithOwner());
+}
+
 BOOL CALLBACK DisableWindow(HWND window, LPARAM data) noexcept
 {
     auto& disabled = *reinterpret_cast<DisabledWindows*>(data);
-    if (!IsWindowVisible(window) || !IsWindowEnabled(window)) return TRUE;
+    if (!ShownToTheUser(window) || !IsWindowEnabled(window)) return TRUE;
     try {
         disabled.windows.push_back(window);
     } catch (...) {
@@ -183,11 +192,6 @@ void TApplication::Restore()
 
 void TApplication::FormVisibilityChanged(bool visible)
 {
-    // The default handling of SW_PARENTCLOSING may hide the form with a plain
-    // hide, which arrives here too: a form hidden with its minimised owner is
-    // still the visible form of a minimised application, and the taskbar
-    // entry is what the user restores it from.
-    if (!visible && IsIconic(window_.Get())) return;
     // Shown and hidden with the form, never moved, sized or activated: it is
     // what the taskbar lists.
     SetWindowPos(window_.Get(), nullptr, 0, 0, 0, 0,
@@ -197,7 +201,10 @@ void TApplication::FormVisibilityChanged(bool visible)
 
 void TApplication::ShowException(const Exception& error)
 {
-    MessageBox(Widen(WithFullStop(error.Message())), Widen(Title()), kErrorBoxFlags);
+    const std::string text = WithFullStop(error.Message());
+    if (!openBoxes_.Admits(text)) return;
+    const OpenBoxes::Open open(openBoxes_, text);
+    MessageBox(Widen(text), Widen(Title()), kErrorBoxFlags);
 }
 
 int TApplication::MessageBox(const std::wstring& text, const std::wstring& caption, UINT flags)

@@ -5,6 +5,7 @@
 
 #include "Component.h"
 #include "Form.h"
+#include "OpenBoxes.h"
 #include "WindowHandle.h"
 
 #include <windows.h>
@@ -47,7 +48,8 @@ public:
     void FormVisibilityChanged(bool visible) override;
 
     // The error display's box: the message with a full stop by the usual
-    // rule, captioned with the title, stop icon.
+    // rule, captioned with the title, stop icon. Nothing is shown when a box
+    // with the same text is open, or when boxes are nested too deep already.
     void ShowException(const Exception& error);
     // A box owned by the application window while the program's other
     // windows are disabled.
@@ -73,6 +75,7 @@ private:
     TForm* mainForm_ = nullptr;
     bool terminated_ = false;
     TComponent* mouseControl_ = nullptr;
+    OpenBoxes openBoxes_;
 };
 
 // The one application object, which exists from before start-up until the

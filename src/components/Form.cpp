@@ -413,10 +413,22 @@ bool TForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& r
             SendMessageW(child, message, wParam, lParam);
         break;
     case WM_SHOWWINDOW:
-        // Only a show or hide of the form itself (lParam 0) is news for the
-        // taskbar entry. The platform hides and shows the form along with its
-        // minimised and restored owner (SW_PARENTCLOSING, SW_PARENTOPENING).
-        if (lParam == 0 && host_ != nullptr) host_->FormVisibilityChanged(wParam != FALSE);
+        // The platform hides the form while it minimises the owner, before or
+        // after the owner is iconic, and shows it again with the restored
+        // owner. The default handling does that with a plain hide or show of
+        // the form, which must not reach the taskbar entry: the form is still
+        // the visible form of a minimised application.
+        if (lParam == SW_PARENTCLOSING || lParam == SW_PARENTOPENING) {
+            {
+                const ScopedFlag following(followingOwner_);
+                result = DefWindowProcW(Handle(), message, wParam, lParam);
+            }
+            hiddenWithOwner_ = (lParam == SW_PARENTCLOSING || hiddenWithOwner_) && !IsWindowVisible(Handle());
+            return true;
+        }
+        if (followingOwner_) break;
+        hiddenWithOwner_ = false;
+        if (host_ != nullptr) host_->FormVisibilityChanged(wParam != FALSE);
         break;
     case WM_SYSCOMMAND:
         if ((wParam & 0xFFF0) == SC_MINIMIZE && host_ != nullptr) {

@@ -41,6 +41,9 @@ public:
     void CreateHandle(HWND owner) override;
     void Show();
     void Close();
+    // Hidden by the platform only because its owner is minimised: the user
+    // gets it back with the owner, so it counts as one of the windows shown.
+    bool HiddenWithOwner() const { return hiddenWithOwner_; }
 
     // The windowless control under a point of the client area, if any.
     TControl* ControlAtPos(POINT client) const;
@@ -114,4 +117,6 @@ private:
     bool realigning_ = false;
     HWND focusedChild_ = nullptr;
     bool restoringFocus_ = false;
+    bool followingOwner_ = false;  // while the form is hidden or shown with its owner
+    bool hiddenWithOwner_ = false;
 };

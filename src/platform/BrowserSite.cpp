@@ -3,9 +3,6 @@
 #include <exdisp.h>
 #include <exdispid.h>
 
-#include <algorithm>
-#include <iterator>
-
 namespace {
 
 // DISPPARAMS carry the arguments last first: ProgressChange(Progress,
@@ -13,23 +10,6 @@ namespace {
 constexpr UINT kProgressChangeArgCount = 2;
 constexpr UINT kProgressMaxArg = 0;
 constexpr UINT kProgressArg = 1;
-
-// The events of DWebBrowserEvents2. The same IDispatch is the client site's,
-// which the control asks for ambient properties (negative DISPIDs such as
-// DISPID_AMBIENT_DLCONTROL): those must not look answered, or the control
-// takes the empty answer as a setting.
-constexpr DISPID kBrowserEvents[] = {
-    DISPID_STATUSTEXTCHANGE, DISPID_DOWNLOADCOMPLETE, DISPID_COMMANDSTATECHANGE, DISPID_DOWNLOADBEGIN,
-    DISPID_PROGRESSCHANGE, DISPID_PROPERTYCHANGE, DISPID_TITLECHANGE, DISPID_PRINTTEMPLATEINSTANTIATION,
-    DISPID_PRINTTEMPLATETEARDOWN, DISPID_UPDATEPAGESTATUS, DISPID_BEFORENAVIGATE2, DISPID_NEWWINDOW2,
-    DISPID_NAVIGATECOMPLETE2, DISPID_ONQUIT, DISPID_ONVISIBLE, DISPID_ONTOOLBAR, DISPID_ONMENUBAR,
-    DISPID_ONSTATUSBAR, DISPID_ONFULLSCREEN, DISPID_DOCUMENTCOMPLETE, DISPID_ONTHEATERMODE,
-    DISPID_WINDOWSETRESIZABLE, DISPID_WINDOWCLOSING, DISPID_WINDOWSETLEFT, DISPID_WINDOWSETTOP,
-    DISPID_WINDOWSETWIDTH, DISPID_WINDOWSETHEIGHT, DISPID_CLIENTTOHOSTWINDOW, DISPID_SETSECURELOCKICON,
-    DISPID_FILEDOWNLOAD, DISPID_NAVIGATEERROR, DISPID_PRIVACYIMPACTEDSTATECHANGE, DISPID_NEWWINDOW3,
-    DISPID_SETPHISHINGFILTERSTATUS, DISPID_WINDOWSTATECHANGED, DISPID_NEWPROCESS, DISPID_THIRDPARTYURLBLOCKED,
-    DISPID_REDIRECTXDOMAINBLOCKED, DISPID_WEBWORKERSTARTED, DISPID_WEBWORKERFINISHED, DISPID_BEFORESCRIPTEXECUTE,
-};
 
 bool ReadInt32(VARIANT& argument, std::int32_t& value)
 {
@@ -117,13 +97,16 @@ STDMETHODIMP BrowserSite::GetTypeInfoCount(UINT* count)
     return S_OK;
 }
 
-// Every event is answered S_OK, whatever its handler made of it: a failure is
-// the program's own business and is shown by the handler's catch site.
-STDMETHODIMP BrowserSite::Invoke(DISPID dispid, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
-                                 UINT*)
+// Every event is a method call, answered S_OK whatever its number and
+// whatever its handler made of it: a failure is the program's own business
+// and is shown by the handler's catch site. The same IDispatch is the client
+// site's, which the control asks for ambient properties with property gets;
+// those must not look answered, or the control takes the empty answer as a
+// setting.
+STDMETHODIMP BrowserSite::Invoke(DISPID dispid, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT*,
+                                 EXCEPINFO*, UINT*)
 {
-    if (std::find(std::begin(kBrowserEvents), std::end(kBrowserEvents), dispid) == std::end(kBrowserEvents))
-        return DISP_E_MEMBERNOTFOUND;
+    if ((flags & DISPATCH_METHOD) == 0) return DISP_E_MEMBERNOTFOUND;
     if (dispid != DISPID_PROGRESSCHANGE || owner_ == nullptr || params == nullptr ||
         params->cArgs != kProgressChangeArgCount || params->rgvarg == nullptr)
         return S_OK;

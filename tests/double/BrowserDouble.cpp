@@ -9,7 +9,9 @@
 #include <windows.h>
 #include <wrl/client.h>
 
+#include <algorithm>
 #include <cstdarg>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -44,6 +46,7 @@ HWND controlWindow = nullptr;
 std::optional<HRESULT> refreshFailure;
 std::wstring refreshDescription;
 bool errorObjects = true;  // false: failures are not reported through error objects
+uintptr_t stackTop = 0, stackBottom = UINTPTR_MAX;  // the highest and lowest stack address a Refresh ran at
 
 __attribute__((format(printf, 1, 2))) void Log(const char* format, ...) {
   char line[2400] = "";
@@ -244,6 +247,9 @@ class BrowserDouble final : public IWebBrowser2,
   }
   STDMETHODIMP Refresh() override {
     ++refreshes;
+    // Each tick's reload runs inside the modal loops of the boxes open at the time: how deep the stack gets.
+    const char here = 0;
+    stackTop = std::max(stackTop, uintptr_t(&here)), stackBottom = std::min(stackBottom, uintptr_t(&here));
     // An object that reports through error objects sets one, or none, at every failure.
     if (refreshFailure && errorObjects) SetErrorInfo(0, ErrorObject(refreshDescription).Get());
     return refreshFailure.value_or(S_OK);
@@ -252,18 +258,16 @@ class BrowserDouble final : public IWebBrowser2,
     return iid == IID_IWebBrowser2 && errorObjects ? S_OK : S_FALSE;
   }
 
-  HRESULT FireProgress(LONG progress, LONG progressMax) {
+  // An event as the control raises it: a method call on the sink, arguments last first.
+  HRESULT Fire(DISPID event, std::vector<LONG> arguments = {}) {
     // Both held for the call: the handler may unadvise or let go of the double.
     const ComPtr<IOleObject> self(this);
     const ComPtr<IDispatch> sink = sink_;
     if (!sink) return CONNECT_E_NOCONNECTION;
-    VARIANT arguments[2]{};  // last first: ProgressMax, then Progress
-    V_VT(&arguments[0]) = V_VT(&arguments[1]) = VT_I4;
-    V_I4(&arguments[0]) = progressMax;
-    V_I4(&arguments[1]) = progress;
-    DISPPARAMS parameters{arguments, nullptr, 2, 0};
-    return sink->Invoke(DISPID_PROGRESSCHANGE, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &parameters, nullptr,
-                        nullptr, nullptr);
+    std::vector<VARIANT> values(arguments.size());
+    for (size_t i = 0; i < values.size(); ++i) V_VT(&values[i]) = VT_I4, V_I4(&values[i]) = arguments[i];
+    DISPPARAMS parameters{values.data(), nullptr, UINT(values.size()), 0};
+    return sink->Invoke(event, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &parameters, nullptr, nullptr, nullptr);
   }
 
   NI(Update) NI(IsUpToDate) NI(IsDirty) NI(ReactivateAndUndo) NI(GoBack) NI(GoForward) NI(GoHome) NI(GoSearch)
@@ -373,15 +377,18 @@ class BrowserDouble final : public IWebBrowser2,
   std::unique_ptr<HWND__, decltype(&DestroyWindow)> page_{nullptr, DestroyWindow};
 };
 
-// Driver commands: "progress <Progress> <ProgressMax>", "query refs|refreshes", "fail Refresh <hr> [description]|off".
+// Driver commands: "progress <Progress> <ProgressMax>", "event <dispid>", "query refs|refreshes|stack",
+// "fail Refresh <hr> [description]|off".
 LRESULT RunCommand(const std::string& text) {
   if (liveObjects.empty()) return 0;
   BrowserDouble& object = *liveObjects.back();
-  long progress = 0, progressMax = 0;
+  long progress = 0, progressMax = 0, event = 0;
   if (std::sscanf(text.c_str(), "progress %ld %ld", &progress, &progressMax) == 2)
-    return object.FireProgress(progress, progressMax) == S_OK;
+    return object.Fire(DISPID_PROGRESSCHANGE, {progressMax, progress}) == S_OK;
+  if (std::sscanf(text.c_str(), "event %ld", &event) == 1) return object.Fire(event) == S_OK;
   if (text == "query refs") return object.refs;
   if (text == "query refreshes") return object.refreshes;
+  if (text == "query stack") return LRESULT(stackTop - stackBottom);
   unsigned long code = 0;
   int end = 0;
   if (text == "fail Refresh off") refreshFailure.reset();

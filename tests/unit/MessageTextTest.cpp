@@ -2,8 +2,11 @@
 // start-up failure box cut to its buffer, and the run-time error box.
 #include "Exceptions.h"
 #include "MessageText.h"
+#include "OpenBoxes.h"
 
 #include <gtest/gtest.h>
+
+#include <list>
 
 namespace {
 
@@ -59,6 +62,23 @@ TEST(MessageText, RuntimeErrorAddress) {
     const Exception raised("m");
     EXPECT_NE(raised.Address(), nullptr);
     EXPECT_EQ(FailureAddress(std::make_exception_ptr(raised)), raised.Address()) << "the program's own";
+}
+
+// Boxes nested one in another: a text already on screen is not shown again, and no box opens past the bound.
+TEST(MessageText, OpenBoxes) {
+    struct Row { std::string_view open, text; bool admitted; };  // open: a box opened first; "-": the last one closed
+    const Row kRows[] = {{"Down.", "Down.", false}, {"", "Other.", true}, {"-", "Down.", true}, {"Down.", "Other.", true}};
+    OpenBoxes boxes;
+    std::list<OpenBoxes::Open> open;
+    for (const Row& r : kRows) {
+        if (r.open == "-") open.pop_back();
+        else if (!r.open.empty()) open.emplace_back(boxes, std::string(r.open));
+        EXPECT_EQ(boxes.Admits(std::string(r.text)), r.admitted) << r.text << " with " << open.size() << " open";
+    }
+    while (open.size() < OpenBoxes::kMaxDepth) open.emplace_back(boxes, std::to_string(open.size()));
+    EXPECT_FALSE(boxes.Admits("Other.")) << "past the bound";
+    open.pop_back();
+    EXPECT_TRUE(boxes.Admits("Other.")) << "within the bound";
 }
 
 }  // namespace

@@ -42,12 +42,6 @@ protected:
     void BindComponents() override { Bind("Probe1", Probe1); Bind("Probe2", Probe2); }
 };
 
-// Runs this thread's messages until done, or for at most ms; Wine shows a window's new pixels on the screen only then.
-void Pump(DWORD ms, const std::function<bool()>& done = [] { return false; }) {
-    MSG next{};
-    WaitFor([&] { while (PeekMessageW(&next, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&next); return done(); }, ms);
-}
-
 long long CountSince(size_t from, const std::string& event) {
     return std::count(events.begin() + std::ptrdiff_t(from), events.end(), event);
 }

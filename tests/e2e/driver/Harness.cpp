@@ -90,6 +90,12 @@ bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
     return true;
 }
 
+// Not in every wait: Wine reads the driver's X focus events while it pumps, which races the activation rows.
+void Pump(DWORD ms, const std::function<bool()>& done) {
+    MSG next{};
+    WaitFor([&] { while (PeekMessageW(&next, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&next); return done(); }, ms);
+}
+
 std::wstring ClassOf(HWND window) {
     wchar_t name[128] = {};
     GetClassNameW(window, name, 128);
@@ -158,13 +164,14 @@ Viewer::Viewer(const Launch& launch) {
         {L"QB_HOOK_LOG", hookLog.path = options.work + L"\\" + wide(launch.tag) + L".hook"},
         {L"QB_RECORDER_LOG", shellLog.path = options.work + L"\\" + wide(launch.tag) + L".shell"},
         {L"QB_DOUBLE_FAIL", wide(launch.doubleFail)}, {L"QB_HOOK_FAULT", wide(launch.hookFault)},
+        {L"QB_HOOK_WINDOWS_SHOW", launch.windowsShow ? L"1" : L""},
     };
     for (const auto& [name, value] : variables) SetEnvironmentVariableW(name, value.empty() ? nullptr : value.c_str());
     for (const LogFile* log : {&doubleLog, &hookLog, &shellLog}) DeleteFileW(log->path.c_str());
     STARTUPINFOW startup{sizeof startup};
     startup.dwFlags = launch.show ? STARTF_USESHOWWINDOW : 0;
     startup.wShowWindow = launch.show.value_or(0);
-    bool hook = (launch.hook || !launch.hookFault.empty()) && options.injectable;
+    bool hook = (launch.hook || launch.windowsShow || !launch.hookFault.empty()) && options.injectable;
     std::wstring commandLine = L"\"" + options.exe + L"\"";
     PROCESS_INFORMATION info{};
     if (!CreateProcessW(options.exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE,

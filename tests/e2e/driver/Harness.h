@@ -26,6 +26,9 @@ struct Options {
 extern Options options;
 
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
+// Runs the driver's own messages until done, or for at most ms: its windows' (Wine shows a window's new pixels on the
+// screen only then), and the events of its out-of-context WinEvent hooks.
+void Pump(DWORD ms, const std::function<bool()>& done = [] { return false; });
 std::wstring ClassOf(HWND window);
 std::wstring TextOf(HWND window);
 RECT RectIn(HWND window, HWND reference);  // in the client coordinates of reference
@@ -49,6 +52,7 @@ struct Launch {
     std::string hookFault;        // QB_HOOK_FAULT, with the hook loaded
     bool hook = false;            // load the hook that logs timers and shell calls
     std::optional<WORD> show;     // STARTF_USESHOWWINDOW
+    bool windowsShow = false;     // with the hook, the viewer's ShowWindow minimises and restores as Windows' does
 };
 
 struct Box { HWND window = nullptr; std::string caption, text; };
@@ -61,6 +65,7 @@ public:
 
     std::vector<HWND> TopLevels() const;
     HWND TopLevel(const wchar_t* className, bool visibleOnly = false) const;  // the process's first
+    DWORD ProcessId() const { return processId_; }
     HWND App() const { return TopLevel(L"TApplication"); }
     HWND Main() const;  // waits until it is visible
     HWND Control(const wchar_t* className) const;

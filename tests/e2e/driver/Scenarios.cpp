@@ -1,10 +1,13 @@
 // QbTestDriver: runs one scenario of the end-to-end tables against the viewer under Wine and prints a line per check.
 #include "Harness.h"
+#include "OpenBoxes.h"
 
 #include <commctrl.h>
 
 #include <algorithm>
+#include <array>
 #include <memory>
+#include <random>
 #include <span>
 
 void ScenarioComponents();  // Components.cpp
@@ -17,6 +20,8 @@ constexpr RECT kMainRect{432, 69, 432 + 815, 69 + 536};
 constexpr char kOmitted[] = "10:80020004";
 constexpr char kAt[] = " in module QuellmarkBrenvik.exe at ";
 constexpr char kLoad[] = "Load size=156 cx=20981 cy=12091 hr=00000000";
+constexpr size_t kMaxNestedBoxes = OpenBoxes::kMaxDepth;
+constexpr LRESULT kStackBytes = 2 << 20;  // the viewer's main thread's: the linker's default reserve
 
 std::string Home() { return "http://" + Utf8(options.host) + "/"; }
 HWND Edit(const Viewer& v) { return v.Control(L"Edit"); }
@@ -116,14 +121,36 @@ struct LifecycleRow {
     const wchar_t* minimise;  // the class of the window SC_MINIMIZE goes to: the main window or the taskbar's
     Shown shown;
     bool toApplication; UINT message; WPARAM wParam;  // the close: to the application window or the main one
+    bool windows = true;  // the viewer's ShowWindow as Windows' (false: as Wine's, which leaves the owned window shown)
+    bool box = false;     // a failing tick opens a box while minimised, and the taskbar restores under it
 };
 
 constexpr LifecycleRow kLifecycleRows[] = {
-    {"SW_SHOWMAXIMIZED, WM_CLOSE", SW_SHOWMAXIMIZED, nullptr, Shown::kMaximised, false, WM_CLOSE, 0},
+    {"SW_SHOWMAXIMIZED, WM_CLOSE", SW_SHOWMAXIMIZED, nullptr, Shown::kMaximised, false, WM_CLOSE, 0, false},
     {"SW_SHOWMINNOACTIVE, SC_CLOSE", SW_SHOWMINNOACTIVE, nullptr, Shown::kIconic, false, WM_SYSCOMMAND, SC_CLOSE},
-    {"SW_SHOWMINIMIZED, taskbar SC_MINIMIZE, application WM_CLOSE", SW_SHOWMINIMIZED, L"TApplication", Shown::kNormal,
-     true, WM_CLOSE, 0},
+    {"SW_SHOWMINIMIZED, taskbar SC_MINIMIZE, a box, application WM_CLOSE", SW_SHOWMINIMIZED, L"TApplication",
+     Shown::kNormal, true, WM_CLOSE, 0, true, true},
     {"SC_MINIMIZE, session end", SW_SHOWNORMAL, L"TForm1", Shown::kNormal, true, WM_ENDSESSION, TRUE},
+    {"SC_MINIMIZE as Wine does it, WM_CLOSE", SW_SHOWNORMAL, L"TForm1", Shown::kNormal, false, WM_CLOSE, 0, false},
+};
+
+// What a screen reader or the taskbar hears: EVENT_OBJECT_HIDE of one window of the viewer, from out of its process.
+class HideCounter {
+public:
+    HideCounter(DWORD processId, HWND window) : hook_(SetWinEventHook(EVENT_OBJECT_HIDE, EVENT_OBJECT_HIDE, nullptr,
+                                                                     &Heard, processId, 0, WINEVENT_OUTOFCONTEXT)) {
+        watched = window, hides = 0;
+    }
+    ~HideCounter() { UnhookWinEvent(hook_); }
+    int Hides() const { return Pump(300), hides; }  // the events wait in the driver's queue until then
+
+private:
+    static void CALLBACK Heard(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG, DWORD, DWORD) {
+        hides += window == watched && object == OBJID_WINDOW;
+    }
+    static inline HWND watched = nullptr;
+    static inline int hides = 0;
+    HWINEVENTHOOK hook_;
 };
 
 void ExpectNormalAtDesign(const Viewer& v, const std::string& what) {
@@ -131,26 +158,43 @@ void ExpectNormalAtDesign(const Viewer& v, const std::string& what) {
     Expect(!IsZoomed(v.Main()) && !IsIconic(v.Main()), what + ": main window in the normal state");
 }
 
+// Minimised through the window SC_MINIMIZE goes to, a box perhaps opened meanwhile, and restored from the taskbar.
+void MinimiseAndRestore(const Viewer& v, HWND main, const LifecycleRow& row, std::string& name) {
+    HideCounter taskbar(v.ProcessId(), v.App());
+    if (row.minimise) SendBounded(v.TopLevel(row.minimise), WM_SYSCOMMAND, SC_MINIMIZE);
+    Expect(WaitFor([&] { return IsIconic(v.App()) && IsWindowVisible(v.App()) && IsWindowVisible(main) != row.windows; }),
+           name + (row.windows ? ": minimised to the taskbar entry, no main window" : ": minimised, main window kept"));
+    if (row.box) {
+        v.Command("fail Refresh 80004005 Down");
+        v.Tick();
+        Expect(v.WaitBox().has_value(), name + ": a failing tick opens a box");
+    }
+    PostMessageW(v.App(), WM_SYSCOMMAND, SC_RESTORE, 0);
+    name += " then SC_RESTORE";
+    Expect(WaitFor([&] { return !IsIconic(v.App()) && IsWindowVisible(v.App()) && IsWindowVisible(main); }),
+           name + ": both shown");
+    if (row.box) {
+        Expect(!IsWindowEnabled(main), name + ": the main window disabled while the box is open");
+        v.Command("fail Refresh off");
+        for (HWND box : v.Boxes()) v.Dismiss(box);
+        Expect(WaitFor([&] { return IsWindowEnabled(main) && v.Focus() == Edit(v); }, 3000),
+               name + ": once the box is closed, enabled with the focus in Edit1 again");
+    }
+    ExpectEq(0, taskbar.Hides(), name + ": the taskbar entry never hidden");
+}
+
 void ScenarioLifecycle() {
     for (const LifecycleRow& row : kLifecycleRows) {
-        Viewer v({"lifecycle" + to_string(&row - kLifecycleRows), "", "", false, row.show});
+        Viewer v({"lifecycle" + to_string(&row - kLifecycleRows), "", "", false, row.show, row.windows});
         std::string name = row.name;
         HWND main = row.shown != Shown::kIconic ? v.Main() : nullptr;
         WaitFor([&] { return main || (main = v.TopLevel(L"TForm1")); }, 30000);  // started minimised: never shown
         if (row.minimise) {
             ExpectNormalAtDesign(v, name);
-            SendBounded(v.TopLevel(row.minimise), WM_SYSCOMMAND, SC_MINIMIZE);
-            SendBounded(main, WM_SHOWWINDOW, FALSE, SW_PARENTCLOSING);  // Windows hides an owned window; Wine does not
+            Click(Edit(v), {5, 5});  // where the focus must come back to
+            WaitFor([&] { return v.Focus() == Edit(v); });
         }
-        if (row.shown == Shown::kIconic || row.minimise) {
-            Expect(WaitFor([&] { return IsIconic(v.App()) && IsWindowVisible(v.App()) && !IsWindowVisible(main); }),
-                   name + ": minimised to the taskbar entry, no main window");
-            PostMessageW(v.App(), WM_SYSCOMMAND, SC_RESTORE, 0);
-            WaitFor([&] { return !IsIconic(v.App()); });
-            if (row.minimise) SendBounded(main, WM_SHOWWINDOW, TRUE, SW_PARENTOPENING);  // and shows it again
-            name += " then SC_RESTORE";
-            Expect(WaitFor([&] { return IsWindowVisible(v.App()) && IsWindowVisible(main); }), name + ": both shown");
-        }
+        if (row.shown == Shown::kIconic || row.minimise) MinimiseAndRestore(v, main, row, name);
         if (row.shown == Shown::kMaximised) Expect(IsZoomed(v.Main()), name + ": main window maximised");
         else ExpectNormalAtDesign(v, name);
         // A window of the driver's takes the activation away, as another program would; then the taskbar's click.
@@ -281,10 +325,14 @@ void Key(wchar_t key) {
     }
 }
 
-// Each key of a row may bring a box on the way; only the last one is the row's.
-void EditRows(const Viewer& v, std::span<const EditRow> rows = kEditRows) {
+// Each key of a row may bring a box on the way; only the last one is the row's. Timer calls follow from the rows before,
+// and a click into an invalid text brings that text's box (clickBox) again.
+void EditRows(const Viewer& v, std::span<const EditRow> rows = kEditRows, const char* clickBox = nullptr,
+              bool timers = true) {
     HWND edit = Edit(v);
     Click(edit, {5, 5});
+    if (clickBox) v.ExpectBox(clickBox, "a click into Edit1 with its text invalid");
+    WaitFor([&] { return v.Focus() == edit; }, 3000);
     for (const EditRow& row : rows) {
         std::string name = std::string("Edit1 text [") + row.text + "]";
         size_t timersFrom = 0;
@@ -305,7 +353,7 @@ void EditRows(const Viewer& v, std::span<const EditRow> rows = kEditRows) {
             Expect(v.Boxes().empty(), name + ": no box");
         }
         ExpectEq(row.text, Utf8(TextOf(edit)), name + ": text as typed");
-        if (options.injectable) ExpectEq(row.timers, NewLines(v.hookLog, timersFrom), name + ": timer calls");
+        if (options.injectable && timers) ExpectEq(row.timers, NewLines(v.hookLog, timersFrom), name + ": timer calls");
     }
 }
 
@@ -373,6 +421,22 @@ void ScenarioLayout() {
     ExpectClosed(v, "layout");
 }
 
+// Failures that differ nest, to a bound that keeps the stack safe; how deep it gets differs between the two builds.
+void ExpectNestedBoxes(const Viewer& v) {
+    LRESULT refreshes = v.Command("query refreshes");
+    for (size_t open = 0; open < kMaxNestedBoxes + 2; ++open)
+        v.Command("fail Refresh 80004005 Failure " + to_string(open)), v.Tick(),
+            v.WaitBox(std::min(open + 1, kMaxNestedBoxes));
+    WaitFor([&] { return v.Command("query refreshes") == refreshes + LRESULT(kMaxNestedBoxes) + 2; });
+    ExpectEq(kMaxNestedBoxes, v.Boxes().size(), "boxes of different failures nest no deeper than the bound");
+    LRESULT stack = v.Command("query stack");
+    Expect(stack > 0 && stack * 8 < kStackBytes, "the nested boxes take under an eighth of the stack",
+           to_string(stack) + " bytes");
+    std::printf("# %lld bytes of stack a nested box\n", static_cast<long long>(stack) / LRESULT(kMaxNestedBoxes));
+    v.Command("fail Refresh off");
+    for (HWND box : v.Boxes()) v.Dismiss(box);
+}
+
 void ScenarioInteraction() {
     Viewer v({"interaction", "", "", true});
     HWND main = v.Main();
@@ -402,6 +466,9 @@ void ScenarioInteraction() {
     Expect(WaitFor([&] { return FocusInPage(v); }), "Tab moves on into the page");
 
     for (const ProgressRow& row : kProgressRows) ExpectProgress(v, row);
+    // Events the viewer has no handler for, among them ones newer than the viewer.
+    for (int event : {114, 261, 281, 300, 999})
+        ExpectEq(1, v.Command("event " + to_string(event)), "event " + to_string(event) + " answered S_OK");
     ExpectTickRefreshes(v);
     auto mainBack = [&] { return WaitFor([&] { return IsWindowEnabled(main) && v.Active() == main; }); };
     for (const auto& [command, box] : kRefreshFailures) {
@@ -410,10 +477,10 @@ void ScenarioInteraction() {
         v.ExpectBox(box, std::string("tick with ") + command);
         Expect(mainBack(), std::string(command) + ": main window enabled and active again");
     }
-    // The timer's window is not disabled by a box: a second tick opens a second box over the first.
-    v.Tick();
+    // The timer's window is not disabled by a box: a tick that fails otherwise opens a second box over the first.
+    v.Command("fail Refresh 80004005 First"), v.Tick();
     std::optional<Box> first = v.WaitBox();
-    v.Tick();
+    v.Command("fail Refresh 80004005 Second"), v.Tick();
     std::optional<Box> second = v.WaitBox(2);
     if (Expect(first && second && first->window != second->window, "a second box opens while one is open")) {
         Expect(!IsWindowEnabled(first->window) && !IsWindowEnabled(main), "the first box and the main window disabled");
@@ -421,8 +488,22 @@ void ScenarioInteraction() {
         v.Dismiss(second->window);
         v.Dismiss(first->window);
     }
-    v.Command("fail Refresh off");
     Expect(mainBack(), "after both boxes the main window is enabled and active");
+    // Nobody at the screen while each tick fails alike: the box that says so is open, and no other opens over it.
+    v.Tick();
+    std::optional<Box> only = v.WaitBox();
+    const size_t windowsWithBox = v.TopLevels().size();
+    LRESULT refreshes = v.Command("query refreshes");
+    for (int tick = 0; tick < 1200; ++tick) v.Tick();
+    Expect(WaitFor([&] { return v.Command("query refreshes") == refreshes + 1200; }, 60000), "1200 ticks all reload");
+    ExpectEq(1, v.Boxes().size(), "1200 ticks failing alike: one box open");
+    ExpectEq(windowsWithBox, v.TopLevels().size(), "1200 ticks failing alike: top-level windows level");
+    ExpectEq(refs, v.Command("query refs"), "1200 ticks failing alike: references to the control level");
+    if (only) v.Dismiss(only->window);
+    v.Tick();
+    v.ExpectBox("Second.", "a tick failing alike once the box is closed");
+    ExpectNestedBoxes(v);
+    Expect(mainBack(), "after the nested boxes the main window is enabled and active");
 
     EditRows(v);
     LinkRows(v);
@@ -466,16 +547,117 @@ void ScenarioShipped() {
     ExpectLayout(v);
     ExpectTickRefreshes(v);
     ExpectProgress(v, kProgressRows[1]);
+    ExpectNestedBoxes(v);
     EditRows(v, kTenX);
     LinkRows(v);
     ExpectClosed(v, "shipped");
 }
 
+bool Responds(HWND window) {
+    DWORD_PTR answer = 0;
+    return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer) != 0;
+}
+
+// What a user and the platform do, interleaved by a seed (QB_RANDOM_SEED runs one again) in a bounded number of steps:
+// every box that shows is the one its step calls for, closed at once or after a tick that fails alike, and at the end
+// the viewer answers with its windows and the control's references level.
+void ScenarioRandom() {
+    wchar_t text[16] = L"";
+    GetEnvironmentVariableW(L"QB_RANDOM_SEED", text, 16);
+    const unsigned seed = *text ? unsigned(std::wcstoul(text, nullptr, 10)) : GetTickCount();
+    std::printf("# seed %u (QB_RANDOM_SEED=%u runs it again)\n", seed, seed);
+    std::mt19937 random(seed);
+    auto pick = [&](size_t count) { return size_t(random() % count); };
+    Viewer v({"random", "", "", true, std::nullopt, true});
+    HWND main = v.Main();
+    const Layout layout = ExpectedLayout(options.host);
+    const size_t windows = v.TopLevels().size();
+    const LRESULT refs = v.Command("query refs");
+    std::vector<EditRow> periods;  // the rows that select the whole text first, and so stand alone
+    std::copy_if(std::begin(kEditRows), std::end(kEditRows), std::back_inserter(periods),
+                 [](const EditRow& row) { return row.keys[0] == L'\1'; });
+    ProgressRow bar{0, 0, 100, 0, nullptr};  // a refused pair leaves the bar as it was
+    const char* invalidText = nullptr;       // the box Edit1's text brings, if it is not a period
+    for (int step = 0; step < 40; ++step) {
+        const std::string name = "step " + to_string(step);
+        const size_t kind = pick(9);
+        std::printf("# %s: %s\n", name.c_str(), std::array{"period", "tick", "failing tick", "progress", "resize",
+                                                          "minimise", "session end", "link", "Tab"}[kind]);
+        // Wine sends typed keys to the window that X focuses, which follows an activation a moment later.
+        if (kind == 0 || kind == 8) SetForegroundWindow(main), WaitFor([&] { return v.Active() == main; }, 3000), Sleep(200);
+        switch (kind) {
+        case 0: {
+            const EditRow& row = periods[pick(periods.size())];
+            EditRows(v, std::span(&row, 1), invalidText, false);
+            invalidText = row.box;
+            break;
+        }
+        case 1: ExpectTickRefreshes(v); break;
+        case 2: {
+            const auto& [command, box] = kRefreshFailures[pick(std::size(kRefreshFailures))];
+            const bool late = pick(2);
+            v.Command(command), v.Tick();
+            v.ExpectBox(box, name + ": tick with " + command, [&](HWND) {
+                if (late) v.Tick(), Sleep(300), ExpectEq(1, v.Boxes().size(), name + ": a tick failing alike, no box");
+            });
+            v.Command("fail Refresh off");
+            break;
+        }
+        case 3: {
+            ProgressRow row = kProgressRows[pick(std::size(kProgressRows))];
+            if (row.box) row.expectedMax = bar.expectedMax, row.expectedPosition = bar.expectedPosition;
+            ExpectProgress(v, bar = row);
+            break;
+        }
+        case 4: {
+            const int width = 760 + int(pick(400)), height = 300 + int(pick(400));
+            SetWindowPos(main, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+            RECT client{};
+            GetClientRect(main, &client);
+            const RECT along{0, client.bottom - layout.progressHeight, client.right, client.bottom};
+            Expect(WaitFor([&] { return RectText(RectIn(Bar(v), main)) == RectText(along); }, 3000),
+                   name + ": resized to " + to_string(width) + "x" + to_string(height) + ", the bar along the bottom");
+            break;
+        }
+        case 5:
+            SendBounded(pick(2) ? main : v.App(), WM_SYSCOMMAND, SC_MINIMIZE);
+            Expect(WaitFor([&] { return IsIconic(v.App()) && !IsWindowVisible(main); }), name + ": minimised");
+            PostMessageW(v.App(), WM_SYSCOMMAND, SC_RESTORE, 0);
+            Expect(WaitFor([&] { return !IsIconic(v.App()) && IsWindowVisible(main); }), name + ": restored");
+            break;
+        case 6:
+            Expect(SendBounded(v.App(), WM_QUERYENDSESSION) != 0, name + ": the viewer lets the session end");
+            SendBounded(v.App(), WM_ENDSESSION, FALSE);
+            Expect(!v.WaitExit(300) && Responds(main), name + ": the end called off, the viewer runs on");
+            break;
+        case 7: {
+            const size_t label = pick(2), before = v.shellLog.Lines().size();
+            Click(main, Centre(layout.labels[label]));
+            Expect(WaitFor([&] { return v.shellLog.Lines().size() == before + 1; }),
+                   name + ": a click on Label" + to_string(label + 1) + " opens the browser");
+            break;
+        }
+        default: {
+            const HWND before = v.Focus();
+            PressKey(VK_TAB);
+            Expect(WaitFor([&] { return v.Focus() != before && (v.Focus() == Edit(v) || FocusInPage(v)); }, 3000),
+                   name + ": Tab moves the focus on");
+        }
+        }
+        Sleep(150);
+        for (HWND box : v.Boxes()) Expect(false, name + ": no box it did not call for", v.Read(box).text), v.Dismiss(box);
+    }
+    Expect(Responds(main), "after the steps the viewer answers");
+    ExpectEq(windows, v.TopLevels().size(), "after the steps top-level windows level");
+    ExpectEq(refs, v.Command("query refs"), "after the steps references to the control level");
+    ExpectClosed(v, "after the steps");
+}
+
 constexpr std::pair<const char*, void (*)()> kScenarios[] = {
     {"startup", [] { StartupRows(std::size(kStartupRows)); }}, {"startup-refused", [] { StartupRows(1); }},
     {"lifecycle", ScenarioLifecycle}, {"layout", ScenarioLayout}, {"interaction", ScenarioInteraction},
-{"shipped", ScenarioShipped},
-    {"monitors", ScenarioMonitors}, {"components", ScenarioComponents},
+    {"shipped", ScenarioShipped},
+    {"monitors", ScenarioMonitors}, {"components", ScenarioComponents}, {"random", ScenarioRandom},
 };
 
 }  // namespace

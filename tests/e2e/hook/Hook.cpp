@@ -2,16 +2,23 @@
 // no other trace a driver can read, and makes one start-up call fail when QB_HOOK_FAULT names it:
 //   RegisterClass  "TApplication" is taken first, so the viewer's own class is refused
 //   SetTimer       every SetTimer answers 0
+// With QB_HOOK_WINDOWS_SHOW set, the viewer's ShowWindow minimises and restores an owner as Windows' does.
 #include "AppendLine.h"
 
 #include <shellapi.h>
+
+#include <algorithm>
+#include <vector>
 
 namespace {
 
 decltype(&SetTimer) realSetTimer;
 decltype(&KillTimer) realKillTimer;
 decltype(&ShellExecuteA) realShellExecute;
+decltype(&ShowWindow) realShowWindow;
+decltype(&SetWindowPos) realSetWindowPos;
 bool refuseTimers = false;
+std::vector<HWND> hiddenWithOwner;  // Windows keeps this as a mark on each window (WNDS_HIDDENPOPUP)
 
 void Log(const std::string& line) { AppendLine(L"QB_HOOK_LOG", line); }
 
@@ -38,6 +45,47 @@ HINSTANCE WINAPI LoggedShellExecute(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR
     return realShellExecute(owner, verb, file, parameters, directory, show);
 }
 
+std::vector<HWND> OwnedBy(HWND owner) {
+    std::pair<HWND, std::vector<HWND>> search{owner, {}};
+    EnumThreadWindows(GetCurrentThreadId(), [](HWND window, LPARAM context) -> BOOL {
+        auto* s = reinterpret_cast<decltype(search)*>(context);
+        if (GetWindow(window, GW_OWNER) == s->first) s->second.push_back(window);
+        return TRUE;
+    }, LPARAM(&search));
+    return search.second;
+}
+
+// Windows hides an owner's visible owned pop-ups inside the ShowWindow call that minimises it, before the owner is
+// iconic, and shows those again once it has restored it (ReactOS: co_WinPosShowWindow and IntShowOwnedPopups; Wine does
+// the same only in DefWindowProc's SC_MINIMIZE and SC_RESTORE, which the viewer handles itself). Each pop-up hears it as
+// WM_SHOWWINDOW with SW_PARENTCLOSING or SW_PARENTOPENING, and its default handling hides or shows it.
+BOOL WINAPI WindowsShowWindow(HWND window, int command) {
+    bool minimising = command == SW_MINIMIZE || command == SW_SHOWMINIMIZED || command == SW_SHOWMINNOACTIVE ||
+                      command == SW_FORCEMINIMIZE;
+    bool restoring = IsIconic(window) && !minimising && command != SW_HIDE;
+    if (minimising && !IsIconic(window))
+        for (HWND popup : OwnedBy(window))
+            if (IsWindowVisible(popup)) {
+                SendMessageW(popup, WM_SHOWWINDOW, FALSE, SW_PARENTCLOSING);
+                hiddenWithOwner.push_back(popup);
+            }
+    bool visible = IsWindowVisible(window);
+    BOOL result = realShowWindow(window, command);
+    if (visible && !IsWindowVisible(window)) NotifyWinEvent(EVENT_OBJECT_HIDE, window, OBJID_WINDOW, CHILDID_SELF);
+    if (restoring)
+        for (HWND popup : OwnedBy(window))
+            if (std::erase(hiddenWithOwner, popup)) SendMessageW(popup, WM_SHOWWINDOW, TRUE, SW_PARENTOPENING);
+    return result;
+}
+
+// Windows tells the WinEvent hooks of each window it hides, as the taskbar and screen readers hear it; Wine 8 does not.
+BOOL WINAPI WindowsSetWindowPos(HWND window, HWND after, int x, int y, int cx, int cy, UINT flags) {
+    bool visible = IsWindowVisible(window);
+    BOOL result = realSetWindowPos(window, after, x, y, cx, cy, flags);
+    if (visible && !IsWindowVisible(window)) NotifyWinEvent(EVENT_OBJECT_HIDE, window, OBJID_WINDOW, CHILDID_SELF);
+    return result;
+}
+
 // The loader has bound the viewer's imports by the time this DLL loads, so its import slots hold the real addresses.
 template <typename Function>
 void Patch(Function& real, HMODULE module, const char* name, Function replacement) {
@@ -60,6 +108,10 @@ void Arm() {
     Patch(realSetTimer, user32, "SetTimer", &LoggedSetTimer);
     Patch(realKillTimer, user32, "KillTimer", &LoggedKillTimer);
     Patch(realShellExecute, shell32, "ShellExecuteA", &LoggedShellExecute);
+    if (GetEnvironmentVariableW(L"QB_HOOK_WINDOWS_SHOW", nullptr, 0)) {
+        Patch(realShowWindow, user32, "ShowWindow", &WindowsShowWindow);
+        Patch(realSetWindowPos, user32, "SetWindowPos", &WindowsSetWindowPos);
+    }
     char fault[32] = {};
     GetEnvironmentVariableA("QB_HOOK_FAULT", fault, sizeof fault);
     refuseTimers = std::string(fault) == "SetTimer";
