@@ -134,24 +134,11 @@ constexpr LifecycleRow kLifecycleRows[] = {
     {"SC_MINIMIZE as Wine does it, WM_CLOSE", SW_SHOWNORMAL, L"TForm1", Shown::kNormal, false, WM_CLOSE, 0, false},
 };
 
-// What a screen reader or the taskbar hears: EVENT_OBJECT_HIDE of one window of the viewer, from out of its process.
-class HideCounter {
-public:
-    HideCounter(DWORD processId, HWND window) : hook_(SetWinEventHook(EVENT_OBJECT_HIDE, EVENT_OBJECT_HIDE, nullptr,
-                                                                     &Heard, processId, 0, WINEVENT_OUTOFCONTEXT)) {
-        watched = window, hides = 0;
-    }
-    ~HideCounter() { UnhookWinEvent(hook_); }
-    int Hides() const { return Pump(300), hides; }  // the events wait in the driver's queue until then
-
-private:
-    static void CALLBACK Heard(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG, DWORD, DWORD) {
-        hides += window == watched && object == OBJID_WINDOW;
-    }
-    static inline HWND watched = nullptr;
-    static inline int hides = 0;
-    HWINEVENTHOOK hook_;
-};
+// EVENT_OBJECT_HIDE of the application window, heard from out of the viewer's process as the taskbar hears it.
+int taskbarHides = 0;
+void CALLBACK HeardHide(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG, DWORD, DWORD) {
+    taskbarHides += ClassOf(window) == L"TApplication" && object == OBJID_WINDOW;
+}
 
 void ExpectNormalAtDesign(const Viewer& v, const std::string& what) {
     ExpectEq(RectText(kMainRect), RectText(RectIn(v.Main(), nullptr)), what + ": main window at its designed place");
@@ -160,15 +147,14 @@ void ExpectNormalAtDesign(const Viewer& v, const std::string& what) {
 
 // Minimised through the window SC_MINIMIZE goes to, a box perhaps opened meanwhile, and restored from the taskbar.
 void MinimiseAndRestore(const Viewer& v, HWND main, const LifecycleRow& row, std::string& name) {
-    HideCounter taskbar(v.ProcessId(), v.App());
+    taskbarHides = 0;
+    std::unique_ptr<HWINEVENTHOOK__, decltype(&UnhookWinEvent)> hook(
+        SetWinEventHook(EVENT_OBJECT_HIDE, EVENT_OBJECT_HIDE, {}, HeardHide, v.ProcessId(), 0, WINEVENT_OUTOFCONTEXT),
+        UnhookWinEvent);
     if (row.minimise) SendBounded(v.TopLevel(row.minimise), WM_SYSCOMMAND, SC_MINIMIZE);
     Expect(WaitFor([&] { return IsIconic(v.App()) && IsWindowVisible(v.App()) && IsWindowVisible(main) != row.windows; }),
            name + (row.windows ? ": minimised to the taskbar entry, no main window" : ": minimised, main window kept"));
-    if (row.box) {
-        v.Command("fail Refresh 80004005 Down");
-        v.Tick();
-        Expect(v.WaitBox().has_value(), name + ": a failing tick opens a box");
-    }
+    if (row.box) v.Command("fail Refresh 80004005 Down"), v.Tick(), Expect(v.WaitBox().has_value(), name + ": a box");
     PostMessageW(v.App(), WM_SYSCOMMAND, SC_RESTORE, 0);
     name += " then SC_RESTORE";
     Expect(WaitFor([&] { return !IsIconic(v.App()) && IsWindowVisible(v.App()) && IsWindowVisible(main); }),
@@ -180,7 +166,8 @@ void MinimiseAndRestore(const Viewer& v, HWND main, const LifecycleRow& row, std
         Expect(WaitFor([&] { return IsWindowEnabled(main) && v.Focus() == Edit(v); }, 3000),
                name + ": once the box is closed, enabled with the focus in Edit1 again");
     }
-    ExpectEq(0, taskbar.Hides(), name + ": the taskbar entry never hidden");
+    Pump(300);  // the events wait in the driver's queue until it pumps
+    ExpectEq(0, taskbarHides, name + ": the taskbar entry never hidden");
 }
 
 void ScenarioLifecycle() {
@@ -429,10 +416,9 @@ void ExpectNestedBoxes(const Viewer& v) {
             v.WaitBox(std::min(open + 1, kMaxNestedBoxes));
     WaitFor([&] { return v.Command("query refreshes") == refreshes + LRESULT(kMaxNestedBoxes) + 2; });
     ExpectEq(kMaxNestedBoxes, v.Boxes().size(), "boxes of different failures nest no deeper than the bound");
-    LRESULT stack = v.Command("query stack");
-    Expect(stack > 0 && stack * 8 < kStackBytes, "the nested boxes take under an eighth of the stack",
-           to_string(stack) + " bytes");
-    std::printf("# %lld bytes of stack a nested box\n", static_cast<long long>(stack) / LRESULT(kMaxNestedBoxes));
+    LRESULT stack = v.Command("query stack"), each = stack / LRESULT(kMaxNestedBoxes);
+    Expect(stack > 0 && stack * 8 < kStackBytes, "the nested boxes take under an eighth of the stack, " +
+           to_string(each) + " bytes each", to_string(stack) + " bytes");
     v.Command("fail Refresh off");
     for (HWND box : v.Boxes()) v.Dismiss(box);
 }
@@ -610,13 +596,11 @@ void ScenarioRandom() {
             break;
         }
         case 4: {
-            const int width = 760 + int(pick(400)), height = 300 + int(pick(400));
-            SetWindowPos(main, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-            RECT client{};
-            GetClientRect(main, &client);
-            const RECT along{0, client.bottom - layout.progressHeight, client.right, client.bottom};
-            Expect(WaitFor([&] { return RectText(RectIn(Bar(v), main)) == RectText(along); }, 3000),
-                   name + ": resized to " + to_string(width) + "x" + to_string(height) + ", the bar along the bottom");
+            SetWindowPos(main, {}, 0, 0, 760 + int(pick(400)), 300 + int(pick(400)), SWP_NOMOVE | SWP_NOZORDER);
+            RECT c{};
+            GetClientRect(main, &c);
+            ExpectEq(RectText({0, c.bottom - layout.progressHeight, c.right, c.bottom}), RectText(RectIn(Bar(v), main)),
+                     name + ": resized, the bar along the bottom");
             break;
         }
         case 5:

@@ -69,9 +69,7 @@ BOOL WINAPI WindowsShowWindow(HWND window, int command) {
                 SendMessageW(popup, WM_SHOWWINDOW, FALSE, SW_PARENTCLOSING);
                 hiddenWithOwner.push_back(popup);
             }
-    bool visible = IsWindowVisible(window);
     BOOL result = realShowWindow(window, command);
-    if (visible && !IsWindowVisible(window)) NotifyWinEvent(EVENT_OBJECT_HIDE, window, OBJID_WINDOW, CHILDID_SELF);
     if (restoring)
         for (HWND popup : OwnedBy(window))
             if (std::erase(hiddenWithOwner, popup)) SendMessageW(popup, WM_SHOWWINDOW, TRUE, SW_PARENTOPENING);
@@ -79,6 +77,7 @@ BOOL WINAPI WindowsShowWindow(HWND window, int command) {
 }
 
 // Windows tells the WinEvent hooks of each window it hides, as the taskbar and screen readers hear it; Wine 8 does not.
+// The viewer hides its application window with SetWindowPos.
 BOOL WINAPI WindowsSetWindowPos(HWND window, HWND after, int x, int y, int cx, int cy, UINT flags) {
     bool visible = IsWindowVisible(window);
     BOOL result = realSetWindowPos(window, after, x, y, cx, cy, flags);
