@@ -67,7 +67,8 @@ TEST(MessageText, RuntimeErrorAddress) {
 // Boxes nested one in another: a text already on screen is not shown again, and no box opens past the bound.
 TEST(MessageText, OpenBoxes) {
     struct Row { std::string_view open, text; bool admitted; };  // open: a box opened first; "-": the last one closed
-    const Row kRows[] = {{"Down.", "Down.", false}, {"", "Other.", true}, {"-", "Down.", true}, {"Down.", "Other.", true}};
+    const Row kRows[] = {
+        {"Down.", "Down.", false}, {"", "Other.", true}, {"-", "Down.", true}, {"Down.", "Other.", true}};
     OpenBoxes boxes;
     std::list<OpenBoxes::Open> open;
     for (const Row& r : kRows) {

@@ -152,7 +152,8 @@ void MinimiseAndRestore(const Viewer& v, HWND main, const LifecycleRow& row, std
         SetWinEventHook(EVENT_OBJECT_HIDE, EVENT_OBJECT_HIDE, {}, HeardHide, v.ProcessId(), 0, WINEVENT_OUTOFCONTEXT),
         UnhookWinEvent);
     if (row.minimise) SendBounded(v.TopLevel(row.minimise), WM_SYSCOMMAND, SC_MINIMIZE);
-    Expect(WaitFor([&] { return IsIconic(v.App()) && IsWindowVisible(v.App()) && IsWindowVisible(main) != row.windows; }),
+    HWND app = v.App();
+    Expect(WaitFor([&] { return IsIconic(app) && IsWindowVisible(app) && IsWindowVisible(main) != row.windows; }),
            name + (row.windows ? ": minimised to the taskbar entry, no main window" : ": minimised, main window kept"));
     if (row.box) v.Command("fail Refresh 80004005 Down"), v.Tick(), Expect(v.WaitBox().has_value(), name + ": a box");
     PostMessageW(v.App(), WM_SYSCOMMAND, SC_RESTORE, 0);
@@ -312,8 +313,8 @@ void Key(wchar_t key) {
     }
 }
 
-// Each key of a row may bring a box on the way; only the last one is the row's. Timer calls follow from the rows before,
-// and a click into an invalid text brings that text's box (clickBox) again.
+// Each key of a row may bring a box on the way; only the last one is the row's. Timer calls follow from the rows
+// before, and a click into an invalid text brings that text's box (clickBox) again.
 void EditRows(const Viewer& v, std::span<const EditRow> rows = kEditRows, const char* clickBox = nullptr,
               bool timers = true) {
     HWND edit = Edit(v);
@@ -570,7 +571,8 @@ void ScenarioRandom() {
         std::printf("# %s: %s\n", name.c_str(), std::array{"period", "tick", "failing tick", "progress", "resize",
                                                           "minimise", "session end", "link", "Tab"}[kind]);
         // Wine sends typed keys to the window that X focuses, which follows an activation a moment later.
-        if (kind == 0 || kind == 8) SetForegroundWindow(main), WaitFor([&] { return v.Active() == main; }, 3000), Sleep(200);
+        if (kind == 0 || kind == 8)
+            SetForegroundWindow(main), WaitFor([&] { return v.Active() == main; }, 3000), Sleep(200);
         switch (kind) {
         case 0: {
             const EditRow& row = periods[pick(periods.size())];
@@ -630,7 +632,8 @@ void ScenarioRandom() {
         }
         }
         Sleep(150);
-        for (HWND box : v.Boxes()) Expect(false, name + ": no box it did not call for", v.Read(box).text), v.Dismiss(box);
+        for (HWND box : v.Boxes())
+            Expect(false, name + ": no box it did not call for", v.Read(box).text), v.Dismiss(box);
     }
     Expect(Responds(main), "after the steps the viewer answers");
     ExpectEq(windows, v.TopLevels().size(), "after the steps top-level windows level");

@@ -56,9 +56,9 @@ std::vector<HWND> OwnedBy(HWND owner) {
 }
 
 // Windows hides an owner's visible owned pop-ups inside the ShowWindow call that minimises it, before the owner is
-// iconic, and shows those again once it has restored it (ReactOS: co_WinPosShowWindow and IntShowOwnedPopups; Wine does
-// the same only in DefWindowProc's SC_MINIMIZE and SC_RESTORE, which the viewer handles itself). Each pop-up hears it as
-// WM_SHOWWINDOW with SW_PARENTCLOSING or SW_PARENTOPENING, and its default handling hides or shows it.
+// iconic, and shows those again once it has restored it (ReactOS: co_WinPosShowWindow and IntShowOwnedPopups). Wine
+// does the same only in DefWindowProc's SC_MINIMIZE and SC_RESTORE, which the viewer handles itself. Each pop-up hears
+// it as WM_SHOWWINDOW with SW_PARENTCLOSING or SW_PARENTOPENING, and its default handling hides or shows it.
 BOOL WINAPI WindowsShowWindow(HWND window, int command) {
     bool minimising = command == SW_MINIMIZE || command == SW_SHOWMINIMIZED || command == SW_SHOWMINNOACTIVE ||
                       command == SW_FORCEMINIMIZE;
