@@ -65,6 +65,12 @@ void TEdit::AdjustHeight()
 void TEdit::CreateHandle(HWND parent)
 {
     if (HandleAllocated()) return;
+    // Screen readers name an edit box after the static text window just before
+    // it in z-order. The caption beside it is painted by the form and is no
+    // window, so a hidden one carries its text.
+    if (!accessibleName_.empty())
+        nameWindow_.TakeCreated(CreateWindowExW(0, L"STATIC", Widen(accessibleName_).c_str(), WS_CHILD, 0, 0, 0, 0,
+                                                parent, nullptr, GetModuleHandleW(nullptr), nullptr));
     // The control may report changes while it is being made; those are not the
     // user's, and reach no control: the window is attached to it once made.
     CreateChildWindow(WS_EX_CLIENTEDGE, L"EDIT", Widen(text_).c_str(),

@@ -13,6 +13,8 @@ public:
     // The whole current text, untrimmed.
     std::string Text() const;
     void SetText(const std::string& text);
+    // What screen readers call the box, set before its window is made.
+    void SetAccessibleName(std::string name) { accessibleName_ = std::move(name); }
 
     void SetProperty(const FormProperty& property) override;
     void Loaded() override;
@@ -27,6 +29,8 @@ private:
     void AdjustHeight();
 
     std::string text_;
+    std::string accessibleName_;
+    WindowHandle nameWindow_;
     TNotifyEvent onChange_;
     TNotifyEvent onClick_;
     bool pressed_ = false;

@@ -43,6 +43,7 @@ void TForm::Unbound(const char* name) const
 TForm::~TForm()
 {
     captureControl_ = nullptr;
+    accessibility_.Disconnect();
     DestroyComponents();
     TWinControl::DestroyHandle();
 }
@@ -274,6 +275,7 @@ void TForm::ScrollTo(POINT position)
             windowed->Place();
     });
     InvalidateRect(Handle(), nullptr, TRUE);
+    accessibility_.Scrolled(scroll_);
 }
 
 void TForm::Scroll(int bar, WPARAM request)
@@ -351,6 +353,7 @@ bool TForm::HandleSetCursor(WPARAM wParam, LPARAM lParam)
 
 bool TForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
+    if (accessibility_.HandleMessage(message, wParam, lParam, result)) return true;
     switch (message) {
     case WM_PAINT: {
         const PaintSession paint(Handle());

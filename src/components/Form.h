@@ -5,6 +5,7 @@
 #pragma once
 
 #include "Control.h"
+#include "FormAccessible.h"
 
 #include <memory>
 #include <string>
@@ -119,4 +120,5 @@ private:
     bool restoringFocus_ = false;
     bool followingOwner_ = false;  // while the form is hidden or shown with its owner
     bool hiddenWithOwner_ = false;
+    FormAccessibility accessibility_{*this};
 };

@@ -1,6 +1,7 @@
 #include "Label.h"
 
 #include "Form.h"
+#include "FormAccessible.h"
 #include "WideText.h"
 
 void TLabel::SetCaption(const std::string& caption)
@@ -9,6 +10,13 @@ void TLabel::SetCaption(const std::string& caption)
     caption_ = caption;
     AdjustSize();
     Invalidate();
+}
+
+std::string_view TLabel::AccessibleName() const
+{
+    const size_t first = caption_.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    return std::string_view(caption_).substr(first, caption_.find_last_not_of(' ') - first + 1);
 }
 
 void TLabel::SetProperty(const FormProperty& property)
@@ -85,7 +93,15 @@ void TLabel::MouseUp(POINT point)
     const bool wasPressed = pressed_;
     pressed_ = false;
     const bool inside = point.x >= 0 && point.y >= 0 && point.x < Width() && point.y < Height();
-    if (wasPressed && inside && onClick_) onClick_(this);
+    if (wasPressed && inside) Click();
+}
+
+// Readers hear of the click before it runs, as the mouse gives it.
+void TLabel::Click()
+{
+    if (!onClick_) return;
+    if (Parent() != nullptr) NotifyInvoked(*Parent(), *this);
+    onClick_(this);
 }
 
 // The second press of a double click marks nothing, so its release is no click.

@@ -5,6 +5,7 @@
 #include "Control.h"
 
 #include <string>
+#include <string_view>
 
 class TLabel : public TControl {
 public:
@@ -13,6 +14,11 @@ public:
     const std::string& Caption() const { return caption_; }
     // Only a changed caption is set, resized and repainted.
     void SetCaption(const std::string& caption);
+    // What a screen reader says for it: the caption without the blanks that space it on the screen.
+    std::string_view AccessibleName() const;
+    // A label that opens an address when clicked is a link to screen readers.
+    const std::string& LinkAddress() const { return linkAddress_; }
+    void SetLinkAddress(std::string address) { linkAddress_ = std::move(address); }
 
     void SetProperty(const FormProperty& property) override;
     void Loaded() override;
@@ -23,6 +29,8 @@ public:
     void MouseUp(POINT point) override;
     void DoubleClick(POINT point) override;
     void CancelMode() override;
+    // The click of the mouse or of a screen reader's default action.
+    void Click();
 
 private:
     void AdjustSize();
@@ -30,6 +38,7 @@ private:
     UINT TextFormat() const;
 
     std::string caption_;
+    std::string linkAddress_;
     TNotifyEvent onClick_;
     TNotifyEvent onDoubleClick_;
     bool autoSize_ = true;

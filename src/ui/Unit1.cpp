@@ -17,6 +17,11 @@ constexpr char kLabel1Caption[] = "Open Positions on Brenvik";
 TForm1::TForm1(TComponent* owner) : TForm(owner)
 {
     InitializeForm("TForm1", QB_RESOURCE_NAME(QB_FORM1_DEFINITION));
+    // What screen readers say of the links and of the period box, whose
+    // caption is Label3.
+    Label1->SetLinkAddress(kBrokerConditionsAddress);
+    Label2->SetLinkAddress(kPublisherHomeAddress);
+    Edit1->SetAccessibleName(std::string(Label3->AccessibleName()));
 }
 
 std::unique_ptr<TComponent> TForm1::NewComponent(const std::string& className)

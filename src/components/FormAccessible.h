@@ -1,0 +1,52 @@
+// What a screen reader finds in a form. The labels have no window, so the
+// form answers for them: its client area's accessible object lists the
+// labels as simple elements and the controls' windows as objects of their
+// own, in reading order, and tells listening readers when a label is
+// invoked or moves.
+#pragma once
+
+#include <windows.h>
+#include <oleacc.h>
+#include <wrl/client.h>
+
+class TForm;
+class TControl;
+class AccessibleForm;
+
+// The children are the form's visible labels and control windows, in reading
+// order: line by line from the top, each line from the left, and the controls
+// aligned to an edge last. Child id n names the n-th of them; a form has few
+// controls, so each answer is worked out afresh.
+LONG AccessibleChildCount(const TForm& form);
+// CHILDID_SELF for a control that is no child.
+LONG AccessibleChildId(const TForm& form, const TControl& control);
+TControl* AccessibleChild(const TForm& form, LONG id);
+// For readers that follow the program: a label was clicked.
+void NotifyInvoked(const TForm& form, const TControl& control);
+
+class FormAccessibility {
+public:
+    explicit FormAccessibility(TForm& form);
+    ~FormAccessibility();
+    FormAccessibility(const FormAccessibility&) = delete;
+    FormAccessibility& operator=(const FormAccessibility&) = delete;
+
+    // WM_GETOBJECT for the client area, and the default actions readers
+    // asked for, which come back as posted messages; false leaves the
+    // message to the form.
+    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    // The form scrolled to offset: the labels moved on the screen.
+    void Scrolled(POINT offset);
+    // Cuts off every object handed out, before the controls go: calls from
+    // then on answer CO_E_OBJNOTCONNECTED, and other processes lose them.
+    void Disconnect() noexcept;
+
+private:
+    bool Connect() noexcept;
+    void DoDefaultAction(LONG childId);
+
+    TForm& form_;
+    Microsoft::WRL::ComPtr<AccessibleForm> object_;
+    POINT offset_{0, 0};
+    bool disconnected_ = false;
+};

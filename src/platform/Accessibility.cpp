@@ -1,0 +1,45 @@
+#include "Accessibility.h"
+
+namespace {
+
+template <class Function>
+bool Resolve(HMODULE module, const char* name, Function& function)
+{
+    function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+    return function != nullptr;
+}
+
+}  // namespace
+
+// Loaded once and never freed: the COM runtime may still hold objects the
+// library made, up to the end of the process. Only the thread of the windows
+// asks, so the first call needs no lock.
+const AccessibilityLibrary* AccessibilityLibrary::Get() noexcept
+{
+    static AccessibilityLibrary library;
+    static bool complete = false;
+    static bool tried = false;
+    if (!tried) {
+        tried = true;
+        HMODULE module = LoadLibraryW(L"oleacc.dll");
+        complete = module != nullptr && Resolve(module, "LresultFromObject", library.resultFromObject_) &&
+                   Resolve(module, "CreateStdAccessibleObject", library.createStandardObject_) &&
+                   Resolve(module, "AccessibleObjectFromWindow", library.objectFromWindow_);
+    }
+    return complete ? &library : nullptr;
+}
+
+LRESULT AccessibilityLibrary::ResultFromObject(REFIID iid, WPARAM wParam, IUnknown* object) const noexcept
+{
+    return resultFromObject_(iid, wParam, object);
+}
+
+HRESULT AccessibilityLibrary::CreateStandardObject(HWND window, LONG objectId, REFIID iid, void** object) const noexcept
+{
+    return createStandardObject_(window, objectId, iid, object);
+}
+
+HRESULT AccessibilityLibrary::ObjectFromWindow(HWND window, DWORD objectId, REFIID iid, void** object) const noexcept
+{
+    return objectFromWindow_(window, objectId, iid, object);
+}
