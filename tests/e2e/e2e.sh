@@ -40,6 +40,18 @@ setup() {
     "$prefixes" copy "$state/double" "$state/double32"
     ln -sf "${WINE32_DLLS:-/usr/lib/i386-linux-gnu/wine/i386-windows}"/* "$state/double32/drive_c/windows/syswow64/"
     "$prefixes" register "$state/double32" "$clsid" "$win32/QbBrowserDouble.dll" 32
+    # The proxies that carry the accessibility interface, its enumerator and the objects in its VARIANTs from the
+    # 32-bit viewer to a 64-bit reader: Windows registers them in the 32-bit view too, a prefix whose 32-bit side
+    # never booted has them in the 64-bit view only.
+    local proxies=$state/logs/proxies32.reg
+    printf 'REGEDIT4\n' >"$proxies"
+    for proxy in 03022430-ABC4-11D0-BDE2-00AA001A1953=oleacc 00020420-0000-0000-C000-000000000046=oleaut32 \
+        00020421-0000-0000-C000-000000000046=oleaut32 00000320-0000-0000-C000-000000000046=ole32; do
+      printf '[HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\Classes\\CLSID\\{%s}\\InprocServer32]\n@="%s.dll"\n' \
+        "${proxy%=*}" "${proxy#*=}" >>"$proxies"
+      printf '"ThreadingModel"="Both"\n' >>"$proxies"
+    done
+    WINEPREFIX=$state/double32 "$WINE64" regedit /S "$(winpath "$proxies")" </dev/null >>"$state/logs/wine.out" 2>&1
     all+=(double32)
   fi
   "$prefixes" two-monitors "$state/double-2mon.x" >"$state/logs/two-monitors.out" 2>&1 &&

@@ -7,6 +7,9 @@
 #include "Label.h"
 #include "Timer.h"
 
+#include <oleacc.h>
+#include <wrl/client.h>
+
 #include <algorithm>
 #include <utility>
 
@@ -100,8 +103,15 @@ void ScenarioComponents() {
         SendMessageW(window, WM_PRINTCLIENT, WPARAM(dc), PRF_CLIENT);
         DeleteDC(dc);
     };
+    // A reader in this process holds the form's object: it lists the two labels, and is cut off when the form goes.
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    Microsoft::WRL::ComPtr<IAccessible> held;
+    LONG count = 0;
+    AccessibleObjectFromWindow(window, OBJID_CLIENT, IID_PPV_ARGS(&held));
+    ExpectEq(2, held ? (held->get_accChildCount(&count), count) : -1, "the form's object lists its two labels");
     from = events.size();
     form.reset();
+    ExpectEq(CO_E_OBJNOTCONNECTED, held ? held->get_accChildCount(&count) : 0, "held after the form went: cut off");
     ExpectEq(0, CountSince(from, "Probe2 painted"), "a control going is not painted");
     ExpectEq(1, CountSince(from, "Probe1 painted"), "one still there is");
     ExpectEq(0, CountSince(from, "failure"), "teardown fails nowhere");

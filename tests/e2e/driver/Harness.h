@@ -26,8 +26,8 @@ struct Options {
 extern Options options;
 
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
-// Runs the driver's own messages until done, or for at most ms: its windows' (Wine shows a window's new pixels on the
-// screen only then), and the events of its out-of-context WinEvent hooks.
+// Runs this thread's messages until done, or for at most ms: Wine shows a window's new pixels on the screen, and hands
+// over the events of an out-of-context WinEvent hook, only then.
 void Pump(DWORD ms, const std::function<bool()>& done = [] { return false; });
 std::wstring ClassOf(HWND window);
 std::wstring TextOf(HWND window);
@@ -71,6 +71,7 @@ public:
     HWND Control(const wchar_t* className) const;
     HWND Focus() const { return ThreadInfo().hwndFocus; }
     HWND Active() const { return ThreadInfo().hwndActive; }
+    DWORD ProcessId() const { return processId_; }
     void Tick() const { PostMessageW(TopLevel(L"TPUtilWindow"), WM_TIMER, 1, 0); }  // the timer's, as posted
 
     std::vector<HWND> Boxes() const;

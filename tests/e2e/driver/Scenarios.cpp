@@ -11,6 +11,7 @@
 #include <span>
 
 void ScenarioComponents();  // Components.cpp
+void ExpectAccessible(const Viewer& v, const std::function<void()>& close);  // Accessible.cpp
 
 namespace {
 
@@ -537,7 +538,13 @@ void ScenarioShipped() {
     ExpectNestedBoxes(v);
     EditRows(v, kTenX);
     LinkRows(v);
-    ExpectClosed(v, "shipped");
+    ExpectAccessible(v, [&] { ExpectClosed(v, "shipped"); });
+}
+
+// What a screen reader finds; the shell takes its time over each address, as when it shows a dialog.
+void ScenarioAccessible() {
+    Viewer v({"accessible", "", "SlowShell"});
+    ExpectAccessible(v, [&] { ExpectClosed(v, "accessible"); });
 }
 
 bool Responds(HWND window) {
@@ -645,7 +652,8 @@ constexpr std::pair<const char*, void (*)()> kScenarios[] = {
     {"startup", [] { StartupRows(std::size(kStartupRows)); }}, {"startup-refused", [] { StartupRows(1); }},
     {"lifecycle", ScenarioLifecycle}, {"layout", ScenarioLayout}, {"interaction", ScenarioInteraction},
     {"shipped", ScenarioShipped},
-    {"monitors", ScenarioMonitors}, {"components", ScenarioComponents}, {"random", ScenarioRandom},
+    {"monitors", ScenarioMonitors}, {"accessible", ScenarioAccessible}, {"components", ScenarioComponents},
+    {"random", ScenarioRandom},
 };
 
 }  // namespace

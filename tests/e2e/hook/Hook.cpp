@@ -2,6 +2,7 @@
 // no other trace a driver can read, and makes one start-up call fail when QB_HOOK_FAULT names it:
 //   RegisterClass  "TApplication" is taken first, so the viewer's own class is refused
 //   SetTimer       every SetTimer answers 0
+//   SlowShell      ShellExecuteA takes two seconds, as when the shell shows a dialog first
 // With QB_HOOK_WINDOWS_SHOW set, the viewer's ShowWindow minimises and restores an owner as Windows' does.
 #include "AppendLine.h"
 
@@ -17,7 +18,7 @@ decltype(&KillTimer) realKillTimer;
 decltype(&ShellExecuteA) realShellExecute;
 decltype(&ShowWindow) realShowWindow;
 decltype(&SetWindowPos) realSetWindowPos;
-bool refuseTimers = false;
+bool refuseTimers = false, slowShell = false;
 std::vector<HWND> hiddenWithOwner;  // Windows keeps this as a mark on each window (WNDS_HIDDENPOPUP)
 
 void Log(const std::string& line) { AppendLine(L"QB_HOOK_LOG", line); }
@@ -42,6 +43,7 @@ HINSTANCE WINAPI LoggedShellExecute(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR
     GetClassNameA(owner, className, sizeof className);
     Log("ShellExecuteA owner=" + std::string(className) + " verb=" + text(verb) + " file=" + text(file) +
         " parameters=" + text(parameters) + " directory=" + text(directory) + " show=" + std::to_string(show));
+    if (slowShell) Sleep(2000);
     return realShellExecute(owner, verb, file, parameters, directory, show);
 }
 
@@ -114,6 +116,7 @@ void Arm() {
     char fault[32] = {};
     GetEnvironmentVariableA("QB_HOOK_FAULT", fault, sizeof fault);
     refuseTimers = std::string(fault) == "SetTimer";
+    slowShell = std::string(fault) == "SlowShell";
     if (std::string(fault) != "RegisterClass") return;
     // A local class is refused a second time only for the same instance.
     const WNDCLASSW windowClass{0, DefWindowProcW, 0, 0, GetModuleHandleW(nullptr), {}, {}, {}, {}, L"TApplication"};
