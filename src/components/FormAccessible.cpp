@@ -7,7 +7,6 @@
 #include "Screen.h"
 
 #include <atomic>
-#include <climits>
 #include <new>
 #include <string_view>
 #include <tuple>
