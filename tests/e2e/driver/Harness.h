@@ -71,7 +71,6 @@ public:
     HWND Control(const wchar_t* className) const;
     HWND Focus() const { return ThreadInfo().hwndFocus; }
     HWND Active() const { return ThreadInfo().hwndActive; }
-    DWORD ProcessId() const { return processId_; }
     void Tick() const { PostMessageW(TopLevel(L"TPUtilWindow"), WM_TIMER, 1, 0); }  // the timer's, as posted
 
     std::vector<HWND> Boxes() const;
