@@ -10,19 +10,7 @@
 #include <wrl/client.h>
 
 class TForm;
-class TControl;
 class AccessibleForm;
-
-// The children are the form's visible labels and control windows, in reading
-// order: line by line from the top, each line from the left, and the controls
-// aligned to an edge last. Child id n names the n-th of them; a form has few
-// controls, so each answer is worked out afresh.
-LONG AccessibleChildCount(const TForm& form);
-// CHILDID_SELF for a control that is no child.
-LONG AccessibleChildId(const TForm& form, const TControl& control);
-TControl* AccessibleChild(const TForm& form, LONG id);
-// For readers that follow the program: a label was clicked.
-void NotifyInvoked(const TForm& form, const TControl& control);
 
 class FormAccessibility {
 public:

@@ -1,7 +1,7 @@
 #include "Label.h"
 
+#include "AccessibleChildren.h"
 #include "Form.h"
-#include "FormAccessible.h"
 #include "WideText.h"
 
 void TLabel::SetCaption(const std::string& caption)
