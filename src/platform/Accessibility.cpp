@@ -12,20 +12,16 @@ bool Resolve(HMODULE module, const char* name, Function& function)
 }  // namespace
 
 // Loaded once and never freed: the COM runtime may still hold objects the
-// library made, up to the end of the process. Only the thread of the windows
-// asks, so the first call needs no lock.
+// library made, up to the end of the process.
 const AccessibilityLibrary* AccessibilityLibrary::Get() noexcept
 {
     static AccessibilityLibrary library;
-    static bool complete = false;
-    static bool tried = false;
-    if (!tried) {
-        tried = true;
+    static const bool complete = [] {
         HMODULE module = LoadLibraryW(L"oleacc.dll");
-        complete = module != nullptr && Resolve(module, "LresultFromObject", library.resultFromObject_) &&
-                   Resolve(module, "CreateStdAccessibleObject", library.createStandardObject_) &&
-                   Resolve(module, "AccessibleObjectFromWindow", library.objectFromWindow_);
-    }
+        return module != nullptr && Resolve(module, "LresultFromObject", library.resultFromObject_) &&
+               Resolve(module, "CreateStdAccessibleObject", library.createStandardObject_) &&
+               Resolve(module, "AccessibleObjectFromWindow", library.objectFromWindow_);
+    }();
     return complete ? &library : nullptr;
 }
 

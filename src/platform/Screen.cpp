@@ -35,10 +35,14 @@ int ScreenPixelsPerInch(int index)
 
 POINT LogicalToPhysical(HWND window, POINT point)
 {
-    return Converted(FindConversion("LogicalToPhysicalPointForPerMonitorDPI", "LogicalToPhysicalPoint"), window, point);
+    static const PointConversion conversion =
+        FindConversion("LogicalToPhysicalPointForPerMonitorDPI", "LogicalToPhysicalPoint");
+    return Converted(conversion, window, point);
 }
 
 POINT PhysicalToLogical(HWND window, POINT point)
 {
-    return Converted(FindConversion("PhysicalToLogicalPointForPerMonitorDPI", "PhysicalToLogicalPoint"), window, point);
+    static const PointConversion conversion =
+        FindConversion("PhysicalToLogicalPointForPerMonitorDPI", "PhysicalToLogicalPoint");
+    return Converted(conversion, window, point);
 }
