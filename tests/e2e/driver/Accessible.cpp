@@ -8,24 +8,12 @@
 #include <tlhelp32.h>
 #include <wrl/client.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <optional>
-#include <tuple>
 
 using Microsoft::WRL::ComPtr;
 
 namespace {
-
-std::vector<std::tuple<DWORD, HWND, LONG, LONG>> heard;  // event, window, object, child
-
-void CALLBACK Hear(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child, DWORD, DWORD) {
-    heard.emplace_back(event, window, object, child);
-}
-
-long long Heard(DWORD event, HWND window, LONG child) {
-    return std::count(heard.begin(), heard.end(), std::tuple{event, window, LONG(OBJID_CLIENT), child});
-}
 
 VARIANT Child(LONG id) {
     VARIANT child{};
@@ -108,8 +96,8 @@ void ExpectAccessible(const Viewer& v, const std::function<void()>& close) {
     WaitFor([&] { return SUCCEEDED(hr = AccessibleObjectFromWindow(main, OBJID_CLIENT, IID_PPV_ARGS(&form))); }, 30000);
     if (!Expect(SUCCEEDED(hr) && form, "the main window's client object", Hex(hr))) return close();
     if (loaded) Expect(Loaded(v.ProcessId(), L"oleacc.dll") == true, "and it is loaded once one has");
-    HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_LOCATIONCHANGE, EVENT_OBJECT_INVOKED, nullptr, Hear,
-                                         v.ProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+    const WinEvents events(v.ProcessId(), EVENT_OBJECT_LOCATIONCHANGE, EVENT_OBJECT_INVOKED);
+    auto heard = [&](DWORD event, LONG id) { return events.Count(event, main, OBJID_CLIENT, id); };
 
     // The children as AccessibleChildren enumerates them, as accNavigate walks them, and as accChild names them.
     std::string expected, enumerated, walked, named;
@@ -180,7 +168,7 @@ void ExpectAccessible(const Viewer& v, const std::function<void()>& close) {
         std::string last = v.shellLog.Lines().empty() ? "" : v.shellLog.Lines().back();
         Expect(last.ends_with(" \"" + address + "\""), what + ": the address", last);
         if (options.injectable) ExpectEq(1, v.hookLog.Count("ShellExecuteA") - calls, what + ": one shell call");
-        ExpectEq(1, Heard(EVENT_OBJECT_INVOKED, main, id), what + ": invoked, as readers hear");
+        ExpectEq(1, heard(EVENT_OBJECT_INVOKED, id), what + ": invoked, as readers hear");
     }
     ExpectEq(expected, enumerated, "the children in reading order");
     ExpectEq(expected, walked, "accNavigate walks them in that order, and no further");
@@ -203,19 +191,18 @@ void ExpectAccessible(const Viewer& v, const std::function<void()>& close) {
     // A click with the mouse is invoked too; a scroll moves every label.
     const RECT& link = layout.labels[0];
     Click(main, {(link.left + link.right) / 2, (link.top + link.bottom) / 2});
-    Pump(3000, [&] { return Heard(EVENT_OBJECT_INVOKED, main, 4) > 1; });
-    ExpectEq(2, Heard(EVENT_OBJECT_INVOKED, main, 4), "a click on Label1: invoked, as readers hear");
+    Pump(3000, [&] { return heard(EVENT_OBJECT_INVOKED, 4) > 1; });
+    ExpectEq(2, heard(EVENT_OBJECT_INVOKED, 4), "a click on Label1: invoked, as readers hear");
     SetWindowPos(main, nullptr, 0, 0, 400, 536, SWP_NOMOVE | SWP_NOZORDER);
     LONG before = 0, after = 0, unused = 0;
     form->accLocation(&before, &unused, &unused, &unused, Child(1));
-    heard.clear();
+    events.Clear();
     SendBounded(main, WM_HSCROLL, SB_LINEDOWN);
-    Pump(3000, [&] { return Heard(EVENT_OBJECT_LOCATIONCHANGE, main, 5) > 0; });
+    Pump(3000, [&] { return heard(EVENT_OBJECT_LOCATIONCHANGE, 5) > 0; });
     for (LONG id : {1, 3, 4, 5})
-        ExpectEq(1, Heard(EVENT_OBJECT_LOCATIONCHANGE, main, id), "scrolled: child " + std::to_string(id) + " moved");
+        ExpectEq(1, heard(EVENT_OBJECT_LOCATIONCHANGE, id), "scrolled: child " + std::to_string(id) + " moved");
     form->accLocation(&after, &unused, &unused, &unused, Child(1));
     ExpectEq(before - 8, after, "scrolled: Label3 a line to the left");
-    UnhookWinEvent(hook);
     SetWindowPos(main, nullptr, 0, 0, 815, 536, SWP_NOMOVE | SWP_NOZORDER);
     // Once the viewer has gone, a call on the object held fails, and soon.
     close();

@@ -1,14 +1,17 @@
 // The shared helpers of the end-to-end rows.
 #include "Harness.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <tuple>
 
 Options options;
 
 namespace {
 
 int passed = 0, failed = 0;
+std::vector<std::tuple<DWORD, HWND, LONG, LONG>> heard;  // event, window, object, child
 
 // Between one gesture's events: long enough for the viewer's thread to see them apart, within the double-click time.
 constexpr DWORD kInputGapMs = 30;
@@ -95,6 +98,23 @@ void Pump(DWORD ms, const std::function<bool()>& done) {
     MSG next{};
     WaitFor([&] { while (PeekMessageW(&next, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&next); return done(); }, ms);
 }
+
+WinEvents::WinEvents(DWORD processId, DWORD first, DWORD last)
+    : hook_(SetWinEventHook(first, last, nullptr,
+                            [](HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child, DWORD, DWORD) {
+                                heard.emplace_back(event, window, object, child);
+                            },
+                            processId, 0, WINEVENT_OUTOFCONTEXT)) {
+    heard.clear();
+}
+
+WinEvents::~WinEvents() { UnhookWinEvent(hook_); }
+
+long long WinEvents::Count(DWORD event, HWND window, LONG object, LONG child) const {
+    return std::count(heard.begin(), heard.end(), std::tuple{event, window, object, child});
+}
+
+void WinEvents::Clear() const { heard.clear(); }
 
 std::wstring ClassOf(HWND window) {
     wchar_t name[128] = {};

@@ -34,6 +34,20 @@ std::wstring TextOf(HWND window);
 RECT RectIn(HWND window, HWND reference);  // in the client coordinates of reference
 LRESULT SendBounded(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 
+// The WinEvents from first to last that the viewer's process raises, heard out of context as a screen reader or the
+// taskbar hears them. They reach the driver only while it pumps (Pump); one recorder at a time.
+class WinEvents {
+public:
+    WinEvents(DWORD processId, DWORD first, DWORD last);
+    WinEvents(const WinEvents&) = delete;
+    ~WinEvents();
+    long long Count(DWORD event, HWND window, LONG object, LONG child = CHILDID_SELF) const;
+    void Clear() const;
+
+private:
+    HWINEVENTHOOK hook_;
+};
+
 // Real input; points in the window's client coordinates.
 void Click(HWND window, POINT at, bool left = true, const POINT* releaseAt = nullptr);
 void PressKey(WORD virtualKey, WORD modifier = 0);  // modifier: VK_SHIFT, VK_CONTROL held meanwhile

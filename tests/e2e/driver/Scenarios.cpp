@@ -135,12 +135,6 @@ constexpr LifecycleRow kLifecycleRows[] = {
     {"SC_MINIMIZE as Wine does it, WM_CLOSE", SW_SHOWNORMAL, L"TForm1", Shown::kNormal, false, WM_CLOSE, 0, false},
 };
 
-// EVENT_OBJECT_HIDE of the application window, heard from out of the viewer's process as the taskbar hears it.
-int taskbarHides = 0;
-void CALLBACK HeardHide(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG, DWORD, DWORD) {
-    taskbarHides += ClassOf(window) == L"TApplication" && object == OBJID_WINDOW;
-}
-
 void ExpectNormalAtDesign(const Viewer& v, const std::string& what) {
     ExpectEq(RectText(kMainRect), RectText(RectIn(v.Main(), nullptr)), what + ": main window at its designed place");
     Expect(!IsZoomed(v.Main()) && !IsIconic(v.Main()), what + ": main window in the normal state");
@@ -148,12 +142,9 @@ void ExpectNormalAtDesign(const Viewer& v, const std::string& what) {
 
 // Minimised through the window SC_MINIMIZE goes to, a box perhaps opened meanwhile, and restored from the taskbar.
 void MinimiseAndRestore(const Viewer& v, HWND main, const LifecycleRow& row, std::string& name) {
-    taskbarHides = 0;
-    std::unique_ptr<HWINEVENTHOOK__, decltype(&UnhookWinEvent)> hook(
-        SetWinEventHook(EVENT_OBJECT_HIDE, EVENT_OBJECT_HIDE, {}, HeardHide, v.ProcessId(), 0, WINEVENT_OUTOFCONTEXT),
-        UnhookWinEvent);
-    if (row.minimise) SendBounded(v.TopLevel(row.minimise), WM_SYSCOMMAND, SC_MINIMIZE);
     HWND app = v.App();
+    const WinEvents taskbar(v.ProcessId(), EVENT_OBJECT_HIDE, EVENT_OBJECT_HIDE);  // as the taskbar hears the hides
+    if (row.minimise) SendBounded(v.TopLevel(row.minimise), WM_SYSCOMMAND, SC_MINIMIZE);
     Expect(WaitFor([&] { return IsIconic(app) && IsWindowVisible(app) && IsWindowVisible(main) != row.windows; }),
            name + (row.windows ? ": minimised to the taskbar entry, no main window" : ": minimised, main window kept"));
     if (row.box) v.Command("fail Refresh 80004005 Down"), v.Tick(), Expect(v.WaitBox().has_value(), name + ": a box");
@@ -169,7 +160,7 @@ void MinimiseAndRestore(const Viewer& v, HWND main, const LifecycleRow& row, std
                name + ": once the box is closed, enabled with the focus in Edit1 again");
     }
     Pump(300);  // the events wait in the driver's queue until it pumps
-    ExpectEq(0, taskbarHides, name + ": the taskbar entry never hidden");
+    ExpectEq(0, taskbar.Count(EVENT_OBJECT_HIDE, app, OBJID_WINDOW), name + ": the taskbar entry never hidden");
 }
 
 void ScenarioLifecycle() {
