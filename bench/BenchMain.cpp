@@ -48,12 +48,9 @@ int wmain(int argc, wchar_t** argv) {
             targets.push_back({argv[i], argv[i + 1], argv[i + 2], argument == L"-" ? L"" : argument});
         }
         BenchStartup(targets, first, second);
-    } else if (command == L"idle" && argc == 6 && Count(argv[2], &first) && Count(argv[3], &second) &&
-               second > 0) {
-        BenchIdle({L"app", L"TForm1", argv[4], L""}, {L"floor", L"QbBenchBareWindow", argv[5], L""}, first,
-                  second);
-    } else if (command == L"ticks" && argc == 5 && Count(argv[2], &first) && Count(argv[3], &second) &&
-               second > 0) {
+    } else if (command == L"idle" && argc == 6 && Count(argv[2], &first) && Count(argv[3], &second) && second > 0) {
+        BenchIdle({L"app", L"TForm1", argv[4], L""}, {L"floor", L"QbBenchBareWindow", argv[5], L""}, first, second);
+    } else if (command == L"ticks" && argc == 5 && Count(argv[2], &first) && Count(argv[3], &second) && second > 0) {
         BenchTicks({L"app", L"TForm1", argv[4], L""}, first, second);
     } else {
         return Usage();

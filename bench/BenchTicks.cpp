@@ -38,8 +38,7 @@ std::optional<Memory> ReadMemory(const UnixProcess& unix, HANDLE process) {
     std::optional<UnixCounters> counters = unix.Read();
     PROCESS_MEMORY_COUNTERS_EX wine{};
     wine.cb = sizeof wine;
-    if (!counters ||
-        !GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&wine), sizeof wine))
+    if (!counters || !GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&wine), sizeof wine))
         return std::nullopt;
     return Memory{double(counters->anonKiB), double(counters->rssKiB), wine.WorkingSetSize / 1024.0,
                   wine.PagefileUsage / 1024.0, wine.PrivateUsage / 1024.0};
@@ -61,9 +60,10 @@ std::optional<RunFigures> OneRun(const Target& app, int ticks) {
     HWND timer = FindTopLevel(child.Id(), L"TPUtilWindow");
     std::optional<UnixProcess> unix = UnixProcess::Find(L"QuellmarkBrenvik.exe", &error);
     if (!channel || !timer || !unix) {
-        Failure(std::string("ticks: ") + (!channel ? "no control window of the double"
-                                          : !timer ? "no TPUtilWindow"
-                                                   : error));
+        Failure(std::string("ticks: ") +
+                (!channel     ? "no control window of the double"
+                     : !timer ? "no TPUtilWindow"
+                              : error));
         return std::nullopt;
     }
     Sleep(kSettleMs);
@@ -99,8 +99,8 @@ std::optional<RunFigures> OneRun(const Target& app, int ticks) {
             return std::nullopt;
         }
         roundTrips.push_back(clock.ElapsedMs());
-        std::string progress = "progress " + std::to_string(tick % (kProgressMax + 1)) + " " +
-                               std::to_string(kProgressMax);
+        std::string progress =
+            "progress " + std::to_string(tick % (kProgressMax + 1)) + " " + std::to_string(kProgressMax);
         if (channel->Send(progress) != 1) {
             Failure("ticks: '" + progress + "' was not delivered to the viewer's event sink");
             return std::nullopt;

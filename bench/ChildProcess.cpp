@@ -41,8 +41,7 @@ ChildProcess::~ChildProcess() {
     CloseHandle(process_);
 }
 
-std::optional<double> ChildProcess::StartAndWaitVisible(const Target& target, DWORD timeoutMs,
-                                                        std::string* error) {
+std::optional<double> ChildProcess::StartAndWaitVisible(const Target& target, DWORD timeoutMs, std::string* error) {
     std::wstring commandLine = L"\"" + target.exe + L"\"";
     if (!target.argument.empty()) commandLine += L" " + target.argument;
     STARTUPINFOW startup{};
@@ -53,8 +52,8 @@ std::optional<double> ChildProcess::StartAndWaitVisible(const Target& target, DW
     // Suspended, so that the hook is in place before the first window can
     // exist; the clock starts before CreateProcess all the same.
     Stopwatch clock;
-    if (!CreateProcessW(target.exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED,
-                        nullptr, nullptr, &startup, &info)) {
+    if (!CreateProcessW(target.exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                        nullptr, &startup, &info)) {
         *error = "CreateProcess failed with error " + std::to_string(GetLastError());
         return std::nullopt;
     }
@@ -62,8 +61,8 @@ std::optional<double> ChildProcess::StartAndWaitVisible(const Target& target, DW
     processId_ = info.dwProcessId;
     watch.processId = processId_;
     activeWatch = &watch;
-    HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_CREATE, nullptr, OnObjectCreated,
-                                         processId_, 0, WINEVENT_OUTOFCONTEXT);
+    HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_CREATE, nullptr, OnObjectCreated, processId_,
+                                         0, WINEVENT_OUTOFCONTEXT);
     ResumeThread(info.hThread);
     CloseHandle(info.hThread);
     std::optional<double> elapsed;

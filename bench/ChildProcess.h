@@ -8,10 +8,10 @@
 #include <string>
 
 struct Target {
-    std::wstring name;         // as it appears in the results
+    std::wstring name;  // as it appears in the results
     std::wstring windowClass;  // of the main window
-    std::wstring exe;          // Windows path
-    std::wstring argument;     // empty for none
+    std::wstring exe;  // Windows path
+    std::wstring argument;  // empty for none
 };
 
 class ChildProcess {

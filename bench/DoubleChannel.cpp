@@ -12,8 +12,7 @@ constexpr ULONG_PTR kCommandData = 1;
 
 std::optional<DoubleChannel> DoubleChannel::Open(DWORD processId, DWORD timeoutMs) {
     HWND window = nullptr;
-    WaitUntil([&] { return (window = FindTopLevel(processId, L"QbBrowserDoubleControl")) != nullptr; },
-              timeoutMs);
+    WaitUntil([&] { return (window = FindTopLevel(processId, L"QbBrowserDoubleControl")) != nullptr; }, timeoutMs);
     if (!window) return std::nullopt;
     return DoubleChannel(window);
 }
@@ -25,8 +24,7 @@ std::optional<LRESULT> DoubleChannel::Send(const std::string& command, DWORD tim
     data.cbData = DWORD(text.size());
     data.lpData = text.data();
     DWORD_PTR answer = 0;
-    if (!SendMessageTimeoutW(window_, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_NORMAL, timeoutMs,
-                             &answer))
+    if (!SendMessageTimeoutW(window_, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_NORMAL, timeoutMs, &answer))
         return std::nullopt;
     return LRESULT(answer);
 }

@@ -49,14 +49,13 @@ public:
         INITCOMMONCONTROLSEX classes{sizeof classes, ICC_PROGRESS_CLASS};
         if (!InitCommonControlsEx(&classes)) return false;
         // Hidden until the control is in place, as the viewer's form is.
-        window_ = CreateWindowExW(0, kClassName, L"Minimal host", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, 640, 480, nullptr, nullptr, instance, nullptr);
+        window_ = CreateWindowExW(0, kClassName, L"Minimal host", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
+                                  CW_USEDEFAULT, 640, 480, nullptr, nullptr, instance, nullptr);
         if (!window_) return false;
         RECT client;
         GetClientRect(window_, &client);
-        progress_ = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | WS_VISIBLE, 0,
-                                    client.bottom - kProgressHeight, client.right, kProgressHeight, window_,
-                                    nullptr, instance, nullptr);
+        progress_ = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | WS_VISIBLE, 0, client.bottom - kProgressHeight,
+                                    client.right, kProgressHeight, window_, nullptr, instance, nullptr);
         if (!progress_) return false;
         browser_->Activate(window_, SiteBounds());
         ShowWindow(window_, showCommand);
@@ -103,8 +102,7 @@ private:
             // Only reached first when something else destroys the window.
             PostQuitMessage(0);
             return 0;
-        default:
-            return DefWindowProcW(window, message, wParam, lParam);
+        default: return DefWindowProcW(window, message, wParam, lParam);
         }
     }
 
@@ -119,9 +117,7 @@ int Run(HINSTANCE instance, int showCommand) {
     HostWindow host;
     try {
         if (!host.Create(instance, showCommand)) return 1;
-    } catch (...) {
-        return 1;
-    }
+    } catch (...) { return 1; }
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         TranslateMessage(&message);
@@ -136,9 +132,7 @@ int Run(HINSTANCE instance, int showCommand) {
 // Defined here, as the viewer defines it, so that the library's, which brings
 // the whole demangler into the static link to print to a console a windowed
 // program does not have, is not linked: the floor maps no more than it must.
-void __gnu_cxx::__verbose_terminate_handler() {
-    std::abort();
-}
+void __gnu_cxx::__verbose_terminate_handler() { std::abort(); }
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     // OLE, as the viewer initialises it: in-place activation asks for it.

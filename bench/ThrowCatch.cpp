@@ -6,8 +6,6 @@
 int main(int argc, char**) {
     try {
         if (argc > 0) throw std::runtime_error("floor");
-    } catch (const std::exception& error) {
-        return error.what()[0] == 'f' ? 0 : 2;
-    }
+    } catch (const std::exception& error) { return error.what()[0] == 'f' ? 0 : 2; }
     return 1;
 }

@@ -10,11 +10,11 @@
 #include <string>
 
 struct UnixCounters {
-    uint64_t cpuNs = 0;             // schedstat: time on a CPU, all threads
-    uint64_t timeslices = 0;        // schedstat: times put on a CPU, all threads
-    uint64_t voluntarySwitches = 0; // status: waits that blocked, all threads
-    uint64_t rssKiB = 0;            // status VmRSS
-    uint64_t anonKiB = 0;           // status RssAnon: the process's own pages
+    uint64_t cpuNs = 0;  // schedstat: time on a CPU, all threads
+    uint64_t timeslices = 0;  // schedstat: times put on a CPU, all threads
+    uint64_t voluntarySwitches = 0;  // status: waits that blocked, all threads
+    uint64_t rssKiB = 0;  // status VmRSS
+    uint64_t anonKiB = 0;  // status RssAnon: the process's own pages
 };
 
 class UnixProcess {

@@ -15,8 +15,7 @@ std::wstring TextOf(HWND window) {
     if (!SendBounded(window, WM_GETTEXTLENGTH, 0, 0, 2000, &length)) return {};
     std::wstring text(static_cast<size_t>(length) + 1, L'\0');
     LRESULT copied = 0;
-    if (!SendBounded(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), 2000, &copied))
-        return {};
+    if (!SendBounded(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), 2000, &copied)) return {};
     text.resize(static_cast<size_t>(copied));
     return text;
 }
@@ -104,11 +103,10 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs, DWORD po
     }
 }
 
-bool SendBounded(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD timeoutMs,
-                 LRESULT* result) {
+bool SendBounded(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD timeoutMs, LRESULT* result) {
     DWORD_PTR answer = 0;
-    bool sent = SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG | SMTO_BLOCK,
-                                    timeoutMs, &answer) != 0;
+    bool sent =
+        SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG | SMTO_BLOCK, timeoutMs, &answer) != 0;
     if (result) *result = static_cast<LRESULT>(answer);
     return sent;
 }

@@ -30,5 +30,4 @@ HWND FindDescendant(HWND ancestor, const wchar_t* className);
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs, DWORD pollMs = 25);
 
 // A message to another process's window that cannot hang the driver.
-bool SendBounded(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD timeoutMs,
-                 LRESULT* result = nullptr);
+bool SendBounded(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD timeoutMs, LRESULT* result = nullptr);

@@ -28,14 +28,12 @@ struct DisabledWindows {
 
 // A form hidden with its minimised owner comes back when the taskbar restores
 // the owner, also while a box is open, and must not take input under the box.
-bool ShownToTheUser(HWND window)
-{
+bool ShownToTheUser(HWND window) {
     const auto* form = dynamic_cast<const TForm*>(TWinControl::FromWindow(window));
     return IsWindowVisible(window) || (form != nullptr && form->HiddenWithOwner());
 }
 
-BOOL CALLBACK DisableWindow(HWND window, LPARAM data) noexcept
-{
+BOOL CALLBACK DisableWindow(HWND window, LPARAM data) noexcept {
     auto& disabled = *reinterpret_cast<DisabledWindows*>(data);
     if (!ShownToTheUser(window) || !IsWindowEnabled(window)) return TRUE;
     try {
@@ -50,20 +48,13 @@ BOOL CALLBACK DisableWindow(HWND window, LPARAM data) noexcept
 
 }  // namespace
 
-TApplication& Application()
-{
-    return *application;
-}
+TApplication& Application() { return *application; }
 
-void SetApplication(TApplication* instance)
-{
-    application = instance;
-}
+void SetApplication(TApplication* instance) { application = instance; }
 
 TApplication::TApplication(HINSTANCE instance, int startupShowCommand)
     : TComponent(nullptr), instance_(instance), icon_(LoadIconW(instance, QB_RESOURCE_NAME(QB_MAIN_ICON))),
-      startupShowCommand_(startupShowCommand)
-{
+      startupShowCommand_(startupShowCommand) {
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = &ObjectWindowProc<TApplication>;
     windowClass.hInstance = instance;
@@ -80,26 +71,22 @@ TApplication::TApplication(HINSTANCE instance, int startupShowCommand)
     if (icon_ != nullptr) SendMessageW(window_.Get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
 }
 
-TApplication::~TApplication()
-{
+TApplication::~TApplication() {
     DestroyForms();
     if (window_) SetWindowLongPtrW(window_.Get(), GWLP_USERDATA, 0);
 }
 
-std::string TApplication::Title() const
-{
+std::string TApplication::Title() const {
     wchar_t buffer[kTitleBufferSize] = {};
     const int length = GetWindowTextW(window_.Get(), buffer, kTitleBufferSize);
     return Narrow(std::wstring_view(buffer, static_cast<size_t>(length)));
 }
 
-void TApplication::SetTitle(const std::string& title)
-{
+void TApplication::SetTitle(const std::string& title) {
     if (Title() != title) SetWindowTextW(window_.Get(), Widen(title).c_str());
 }
 
-void TApplication::AdoptForm(std::unique_ptr<TForm> form)
-{
+void TApplication::AdoptForm(std::unique_ptr<TForm> form) {
     TForm& adopted = InsertComponent(std::move(form));
     adopted.SetHost(this);
     if (mainForm_ == nullptr) {
@@ -108,8 +95,7 @@ void TApplication::AdoptForm(std::unique_ptr<TForm> form)
     }
 }
 
-void TApplication::Run()
-{
+void TApplication::Run() {
     if (mainForm_ == nullptr) return;
     if (startupShowCommand_ == SW_SHOWMAXIMIZED) mainForm_->SetWindowState(TWindowState::wsMaximized);
     else if (startupShowCommand_ == SW_SHOWMINNOACTIVE) mainForm_->SetWindowState(TWindowState::wsMinimized);
@@ -122,8 +108,7 @@ void TApplication::Run()
 
 // One message a pass; when there is none, note the control under the mouse
 // and sleep until one comes, so that the loop never spins.
-void TApplication::ProcessMessage()
-{
+void TApplication::ProcessMessage() {
     MSG message{};
     if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         Idle();
@@ -142,8 +127,7 @@ void TApplication::ProcessMessage()
 // The window of ours that should see a key first: the capturing window if
 // it is one of the program's, else the key's window or its nearest ancestor
 // that belongs to a control.
-bool TApplication::OfferKey(MSG& message)
-{
+bool TApplication::OfferKey(MSG& message) {
     HWND target = nullptr;
     if (HWND capture = GetCapture()) {
         if (reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(capture, GWLP_HINSTANCE)) == instance_) target = capture;
@@ -155,11 +139,11 @@ bool TApplication::OfferKey(MSG& message)
                 break;
             }
     }
-    return target != nullptr && SendMessageW(target, kKeyOfferBase + message.message, message.wParam, message.lParam) != 0;
+    return target != nullptr &&
+        SendMessageW(target, kKeyOfferBase + message.message, message.wParam, message.lParam) != 0;
 }
 
-void TApplication::Idle()
-{
+void TApplication::Idle() {
     TComponent* under = nullptr;
     POINT point{};
     if (mainForm_ != nullptr && mainForm_->HandleAllocated() && GetCursorPos(&point) &&
@@ -173,14 +157,12 @@ void TApplication::Idle()
     if (auto* entered = dynamic_cast<TControl*>(under)) entered->MouseEnter();
 }
 
-void TApplication::Minimize()
-{
+void TApplication::Minimize() {
     if (IsIconic(window_.Get())) return;
     ShowWindow(window_.Get(), SW_MINIMIZE);
 }
 
-void TApplication::Restore()
-{
+void TApplication::Restore() {
     if (!IsIconic(window_.Get())) return;
     ShowWindow(window_.Get(), SW_RESTORE);
     if (mainForm_ != nullptr && mainForm_->WindowState() == TWindowState::wsMinimized &&
@@ -190,25 +172,21 @@ void TApplication::Restore()
     }
 }
 
-void TApplication::FormVisibilityChanged(bool visible)
-{
+void TApplication::FormVisibilityChanged(bool visible) {
     // Shown and hidden with the form, never moved, sized or activated: it is
     // what the taskbar lists.
     SetWindowPos(window_.Get(), nullptr, 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE |
-                     (visible ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | (visible ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
 }
 
-void TApplication::ShowException(const Exception& error)
-{
+void TApplication::ShowException(const Exception& error) {
     const std::string text = WithFullStop(error.Message());
     if (!openBoxes_.Admits(text)) return;
     const OpenBoxes::Open open(openBoxes_, text);
     MessageBox(Widen(text), Widen(Title()), kErrorBoxFlags);
 }
 
-int TApplication::MessageBox(const std::wstring& text, const std::wstring& caption, UINT flags)
-{
+int TApplication::MessageBox(const std::wstring& text, const std::wstring& caption, UINT flags) {
     HWND active = GetActiveWindow();
 
     // Open the box where the user works: on the active window's monitor.
@@ -239,16 +217,14 @@ int TApplication::MessageBox(const std::wstring& text, const std::wstring& capti
     return answer;
 }
 
-void TApplication::DestroyForms()
-{
+void TApplication::DestroyForms() {
     if (window_) ShowOwnedPopups(window_.Get(), FALSE);
     mainForm_ = nullptr;
     mouseControl_ = nullptr;
     DestroyComponents();
 }
 
-bool TApplication::HandleMessage(UINT message, WPARAM wParam, LPARAM, LRESULT&)
-{
+bool TApplication::HandleMessage(UINT message, WPARAM wParam, LPARAM, LRESULT&) {
     switch (message) {
     case WM_ACTIVATE:
         // The taskbar entry and Alt+Tab activate this hidden window, but the
@@ -267,14 +243,9 @@ bool TApplication::HandleMessage(UINT message, WPARAM wParam, LPARAM, LRESULT&)
         return true;
     case WM_SYSCOMMAND:
         switch (wParam & 0xFFF0) {
-        case SC_MINIMIZE:
-            Minimize();
-            return true;
-        case SC_RESTORE:
-            Restore();
-            return true;
-        default:
-            break;
+        case SC_MINIMIZE: Minimize(); return true;
+        case SC_RESTORE: Restore(); return true;
+        default: break;
         }
         break;
     case WM_ENDSESSION:
@@ -286,8 +257,7 @@ bool TApplication::HandleMessage(UINT message, WPARAM wParam, LPARAM, LRESULT&)
             PostMessageW(window_.Get(), WM_NULL, 0, 0);
         }
         return true;
-    default:
-        break;
+    default: break;
     }
     return false;
 }

@@ -31,8 +31,7 @@ public:
     // Builds the form (owned by the application) and, for the first one,
     // creates its window at once and makes it the main window.
     template <class Form>
-    Form& CreateForm()
-    {
+    Form& CreateForm() {
         auto form = std::make_unique<Form>(this);
         Form& created = *form;
         AdoptForm(std::move(form));

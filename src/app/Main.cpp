@@ -22,16 +22,14 @@ constexpr UINT kExitStartupFailed = 1;
 // The run-time error number of an exception that nothing handled.
 constexpr int kRuntimeErrorUnhandled = 217;
 
-int ReadStartupShowCommand()
-{
+int ReadStartupShowCommand() {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     GetStartupInfoW(&startup);
     return (startup.dwFlags & STARTF_USESHOWWINDOW) != 0 ? startup.wShowWindow : SW_SHOWDEFAULT;
 }
 
-[[noreturn]] void RuntimeError(std::exception_ptr error)
-{
+[[noreturn]] void RuntimeError(std::exception_ptr error) {
     ShowRuntimeErrorBox(kRuntimeErrorUnhandled, FailureAddress(error));
     ExitProcess(kRuntimeErrorUnhandled);
 }
@@ -39,10 +37,7 @@ int ReadStartupShowCommand()
 // A C++ failure that no catch site can take any more, for instance one
 // escaping a destructor during the exit sequence; or none at all, after a
 // pure virtual call or a bare std::terminate.
-[[noreturn]] void OnTerminate()
-{
-    RuntimeError(std::current_exception());
-}
+[[noreturn]] void OnTerminate() { RuntimeError(std::current_exception()); }
 
 }  // namespace
 
@@ -52,13 +47,9 @@ int ReadStartupShowCommand()
 // program does not have, and takes the runtime's whole demangler (some 46 KB,
 // a seventh of the program) into the static link to do so. Defined here, the
 // library's is never linked.
-void __gnu_cxx::__verbose_terminate_handler()
-{
-    OnTerminate();
-}
+void __gnu_cxx::__verbose_terminate_handler() { OnTerminate(); }
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
-{
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     std::set_terminate(&OnTerminate);
 
     // Module initialisation: the application object and its hidden window
@@ -69,9 +60,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
         SetApplication(application.get());
         SetFailureHandler(&ReportException);
         LoadProgramCursors(instance);
-    } catch (...) {
-        RuntimeError(std::current_exception());
-    }
+    } catch (...) { RuntimeError(std::current_exception()); }
 
     // OLE, not the component-object runtime alone: the browser control is
     // activated in place, and it copies a selection through the OLE

@@ -14,8 +14,7 @@ inline void SetFailureHandler(FailureHandler handler) noexcept { failureHandler 
 
 // Runs f; a failure goes to the handler, and false tells the caller so.
 template <class F>
-bool CatchSite(TComponent* sender, F&& f) noexcept
-{
+bool CatchSite(TComponent* sender, F&& f) noexcept {
     try {
         f();
         return true;

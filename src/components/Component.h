@@ -26,8 +26,7 @@ public:
     void SetName(std::string name) { name_ = std::move(name); }
 
     template <class T>
-    T& InsertComponent(std::unique_ptr<T> component)
-    {
+    T& InsertComponent(std::unique_ptr<T> component) {
         T& inserted = *component;
         components_.push_back(std::move(component));
         return inserted;

@@ -13,13 +13,9 @@ constexpr UINT_PTR kSubclassId = 1;
 
 }  // namespace
 
-const TFont& TControl::Font() const
-{
-    return parentFont_ && parent_ != nullptr ? parent_->Font() : font_;
-}
+const TFont& TControl::Font() const { return parentFont_ && parent_ != nullptr ? parent_->Font() : font_; }
 
-void TControl::SetBounds(const Bounds& bounds)
-{
+void TControl::SetBounds(const Bounds& bounds) {
     if (bounds == bounds_) return;
     Bounds accepted = bounds;
     if ((bounds.width != bounds_.width || bounds.height != bounds_.height) && !CanResize(bounds.width, bounds.height)) {
@@ -31,8 +27,7 @@ void TControl::SetBounds(const Bounds& bounds)
     BoundsChanged();
 }
 
-void TControl::SetProperty(const FormProperty& property)
-{
+void TControl::SetProperty(const FormProperty& property) {
     const std::string& name = property.name;
     Bounds bounds = bounds_;
     if (name == "Left") bounds.left = property.value.AsInteger();
@@ -63,8 +58,7 @@ void TControl::SetProperty(const FormProperty& property)
     SetBounds(bounds);
 }
 
-void TControl::ScaleBy(int m, int d, int screenPpi)
-{
+void TControl::ScaleBy(int m, int d, int screenPpi) {
     SetBounds(ScaleBounds(bounds_, m, d, FixedHeight()));
     if (!parentFont_) {
         font_.SetHeight(ScaleFontHeight(font_.Height(), m, d, screenPpi));
@@ -73,20 +67,15 @@ void TControl::ScaleBy(int m, int d, int screenPpi)
 }
 
 // Aligned controls keep to the visible client area; scrolling moves the rest.
-RECT TControl::ClientRect() const
-{
+RECT TControl::ClientRect() const {
     const POINT scroll = parent_ != nullptr && align_ == TAlign::alNone ? parent_->ScrollOffset() : POINT{0, 0};
     return RECT{bounds_.left - scroll.x, bounds_.top - scroll.y, bounds_.left - scroll.x + bounds_.width,
                 bounds_.top - scroll.y + bounds_.height};
 }
 
-TWinControl::~TWinControl()
-{
-    TWinControl::DestroyHandle();
-}
+TWinControl::~TWinControl() { TWinControl::DestroyHandle(); }
 
-void TWinControl::DestroyHandle()
-{
+void TWinControl::DestroyHandle() {
     if (!window_) return;
     if (subclassed_) RemoveWindowSubclass(window_.Get(), &SubclassProc, kSubclassId);
     subclassed_ = false;
@@ -94,34 +83,28 @@ void TWinControl::DestroyHandle()
     window_.Reset();
 }
 
-TWinControl* TWinControl::FromWindow(HWND window)
-{
+TWinControl* TWinControl::FromWindow(HWND window) {
     return window != nullptr ? static_cast<TWinControl*>(GetPropW(window, kControlProperty)) : nullptr;
 }
 
-void TWinControl::AttachWindow(HWND window)
-{
+void TWinControl::AttachWindow(HWND window) {
     window_.Reset(window);
     SetPropW(window, kControlProperty, this);
 }
 
 void TWinControl::CreateChildWindow(DWORD exStyle, const wchar_t* className, const wchar_t* text, DWORD style,
-                                    HWND parent)
-{
+                                    HWND parent) {
     const RECT place = ClientRect();
-    TakeCreatedWindow(CreateWindowExW(exStyle, className, text, style, place.left, place.top,
-                                      place.right - place.left, place.bottom - place.top, parent, nullptr,
-                                      GetModuleHandleW(nullptr), this));
+    TakeCreatedWindow(CreateWindowExW(exStyle, className, text, style, place.left, place.top, place.right - place.left,
+                                      place.bottom - place.top, parent, nullptr, GetModuleHandleW(nullptr), this));
 }
 
-void TWinControl::Subclass()
-{
+void TWinControl::Subclass() {
     if (SetWindowSubclass(window_.Get(), &SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this)))
         subclassed_ = true;
 }
 
-void TWinControl::Place()
-{
+void TWinControl::Place() {
     if (!window_) return;
     const RECT place = ClientRect();
     SetWindowPos(window_.Get(), nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
@@ -129,8 +112,7 @@ void TWinControl::Place()
 }
 
 LRESULT CALLBACK TWinControl::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                           DWORD_PTR data)
-{
+                                           DWORD_PTR data) {
     auto* control = reinterpret_cast<TWinControl*>(data);
     LRESULT result = 0;
     bool handled = false;

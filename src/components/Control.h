@@ -108,7 +108,10 @@ public:
 protected:
     void BoundsChanged() override { Place(); }
     // Raises EOutOfResources "Error creating window" for no window.
-    void TakeCreatedWindow(HWND created) { window_.TakeCreated(created); AttachWindow(created); }
+    void TakeCreatedWindow(HWND created) {
+        window_.TakeCreated(created);
+        AttachWindow(created);
+    }
     // Creates a child window of parent where the control shows and takes it.
     // Raises EOutOfResources "Error creating window".
     void CreateChildWindow(DWORD exStyle, const wchar_t* className, const wchar_t* text, DWORD style, HWND parent);

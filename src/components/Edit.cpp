@@ -15,8 +15,7 @@ constexpr int kBorderHeightsInEdit = 8;
 
 }  // namespace
 
-std::string TEdit::Text() const
-{
+std::string TEdit::Text() const {
     if (!HandleAllocated()) return text_;
     const int length = GetWindowTextLengthW(Handle());
     std::wstring text(static_cast<size_t>(length) + 1, L'\0');
@@ -25,45 +24,36 @@ std::string TEdit::Text() const
     return Narrow(text);
 }
 
-void TEdit::SetText(const std::string& text)
-{
+void TEdit::SetText(const std::string& text) {
     text_ = text;
     if (HandleAllocated()) SetWindowTextW(Handle(), Widen(text).c_str());
 }
 
-void TEdit::SetProperty(const FormProperty& property)
-{
+void TEdit::SetProperty(const FormProperty& property) {
     if (property.name == "Text") SetText(property.value.AsString());
     else if (property.name == "OnChange") onChange_ = ResolveNotifyEvent(property);
     else if (property.name == "OnClick") onClick_ = ResolveNotifyEvent(property);
     else TWinControl::SetProperty(property);
 }
 
-void TEdit::Loaded()
-{
-    AdjustHeight();
-}
+void TEdit::Loaded() { AdjustHeight(); }
 
-void TEdit::FontChanged()
-{
+void TEdit::FontChanged() {
     if (HandleAllocated()) SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(Font().Handle()), TRUE);
     AdjustHeight();
 }
 
-void TEdit::AdjustHeight()
-{
+void TEdit::AdjustHeight() {
     TEXTMETRICW metrics{};
     {
         ScreenDC dc;
         SelectedObject font(dc.Get(), Font().Handle());
         GetTextMetricsW(dc.Get(), &metrics);
     }
-    SetBounds(Bounds{Left(), Top(), Width(),
-                     metrics.tmHeight + kBorderHeightsInEdit * GetSystemMetrics(SM_CYBORDER)});
+    SetBounds(Bounds{Left(), Top(), Width(), metrics.tmHeight + kBorderHeightsInEdit * GetSystemMetrics(SM_CYBORDER)});
 }
 
-void TEdit::CreateHandle(HWND parent)
-{
+void TEdit::CreateHandle(HWND parent) {
     if (HandleAllocated()) return;
     // Screen readers name an edit box after the static text window just before
     // it in z-order. The caption beside it is painted by the form and is no
@@ -79,13 +69,11 @@ void TEdit::CreateHandle(HWND parent)
     SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(Font().Handle()), FALSE);
 }
 
-void TEdit::CommandNotification(WORD code)
-{
+void TEdit::CommandNotification(WORD code) {
     if (code == EN_CHANGE && onChange_) onChange_(this);
 }
 
-bool TEdit::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
-{
+bool TEdit::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (message) {
     case WM_LBUTTONDOWN: {
         pressed_ = true;
@@ -103,9 +91,7 @@ bool TEdit::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& r
         if (wasPressed && PtInRect(&client, point) && onClick_) onClick_(this);
         return true;
     }
-    case WM_CANCELMODE:
-        pressed_ = false;
-        return false;
+    case WM_CANCELMODE: pressed_ = false; return false;
     case WM_SETFOCUS:
         result = DefSubclassProc(Handle(), message, wParam, lParam);
         if (!focusByMouse_ && (Parent() == nullptr || !Parent()->RestoringFocus()))
@@ -120,7 +106,6 @@ bool TEdit::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& r
     case WM_CHAR:
         // Tab moves the focus; the single-line control would only beep at it.
         return wParam == L'\t';
-    default:
-        return false;
+    default: return false;
     }
 }

@@ -8,16 +8,18 @@
 
 namespace {
 
-int CharsetFromName(const std::string& name)
-{
+int CharsetFromName(const std::string& name) {
     struct Charset {
         const char* name;
         int value;
     };
     static constexpr Charset kCharsets[] = {
-        {"ANSI_CHARSET", ANSI_CHARSET},       {"DEFAULT_CHARSET", DEFAULT_CHARSET},
-        {"SYMBOL_CHARSET", SYMBOL_CHARSET},   {"RUSSIAN_CHARSET", RUSSIAN_CHARSET},
-        {"EASTEUROPE_CHARSET", EASTEUROPE_CHARSET}, {"OEM_CHARSET", OEM_CHARSET},
+        {"ANSI_CHARSET", ANSI_CHARSET},
+        {"DEFAULT_CHARSET", DEFAULT_CHARSET},
+        {"SYMBOL_CHARSET", SYMBOL_CHARSET},
+        {"RUSSIAN_CHARSET", RUSSIAN_CHARSET},
+        {"EASTEUROPE_CHARSET", EASTEUROPE_CHARSET},
+        {"OEM_CHARSET", OEM_CHARSET},
     };
     for (const Charset& charset : kCharsets)
         if (name == charset.name) return charset.value;
@@ -27,8 +29,7 @@ int CharsetFromName(const std::string& name)
 // The platform's user-interface face, which the font mapper resolves.
 const char kDialogFace[] = "MS Shell Dlg";
 
-LOGFONTW LogFont(const FontAttributes& attributes, BYTE charset)
-{
+LOGFONTW LogFont(const FontAttributes& attributes, BYTE charset) {
     LOGFONTW font{};
     font.lfHeight = attributes.height;
     font.lfWeight = attributes.bold ? FW_BOLD : FW_NORMAL;
@@ -46,8 +47,7 @@ LOGFONTW LogFont(const FontAttributes& attributes, BYTE charset)
 }
 
 // Control characters (a tab that DrawText expands) need no glyph.
-bool HasEveryGlyph(HFONT font, const std::wstring& text)
-{
+bool HasEveryGlyph(HFONT font, const std::wstring& text) {
     std::wstring shown;
     for (wchar_t c : text)
         if (c >= L' ') shown += c;
@@ -64,16 +64,15 @@ bool HasEveryGlyph(HFONT font, const std::wstring& text)
 }
 
 // The character sets whose code page holds every character of text.
-std::vector<BYTE> CharsetsOf(const std::wstring& text)
-{
+std::vector<BYTE> CharsetsOf(const std::wstring& text) {
     struct Script {
         BYTE charset;
         UINT codePage;
     };
     static constexpr Script kScripts[] = {
-        {RUSSIAN_CHARSET, 1251},  {EASTEUROPE_CHARSET, 1250}, {GREEK_CHARSET, 1253},  {TURKISH_CHARSET, 1254},
-        {HEBREW_CHARSET, 1255},   {ARABIC_CHARSET, 1256},     {BALTIC_CHARSET, 1257}, {VIETNAMESE_CHARSET, 1258},
-        {THAI_CHARSET, 874},      {SHIFTJIS_CHARSET, 932},    {GB2312_CHARSET, 936},  {HANGEUL_CHARSET, 949},
+        {RUSSIAN_CHARSET, 1251},    {EASTEUROPE_CHARSET, 1250}, {GREEK_CHARSET, 1253},  {TURKISH_CHARSET, 1254},
+        {HEBREW_CHARSET, 1255},     {ARABIC_CHARSET, 1256},     {BALTIC_CHARSET, 1257}, {VIETNAMESE_CHARSET, 1258},
+        {THAI_CHARSET, 874},        {SHIFTJIS_CHARSET, 932},    {GB2312_CHARSET, 936},  {HANGEUL_CHARSET, 949},
         {CHINESEBIG5_CHARSET, 950}, {ANSI_CHARSET, 1252},
     };
     std::vector<BYTE> charsets;
@@ -91,8 +90,7 @@ std::vector<BYTE> CharsetsOf(const std::wstring& text)
 
 TFont::TFont() : attributes_(DefaultWindowFont(ScreenPixelsPerInch())) {}
 
-void TFont::SetAttributes(const FontAttributes& attributes)
-{
+void TFont::SetAttributes(const FontAttributes& attributes) {
     if (attributes == attributes_) return;
     attributes_ = attributes;
     handle_.Reset();
@@ -100,15 +98,13 @@ void TFont::SetAttributes(const FontAttributes& attributes)
     fallback_.Reset();
 }
 
-void TFont::SetHeight(int height)
-{
+void TFont::SetHeight(int height) {
     FontAttributes attributes = attributes_;
     attributes.height = height;
     SetAttributes(attributes);
 }
 
-bool TFont::SetProperty(const FormProperty& property)
-{
+bool TFont::SetProperty(const FormProperty& property) {
     FontAttributes attributes = attributes_;
     if (property.name == "Font.Charset") {
         attributes.charset = CharsetFromName(property.value.AsIdentifier());
@@ -137,8 +133,7 @@ bool TFont::SetProperty(const FormProperty& property)
     return true;
 }
 
-HFONT TFont::Handle() const
-{
+HFONT TFont::Handle() const {
     if (handle_.Get() == nullptr) {
         const LOGFONTW font = LogFont(attributes_, static_cast<BYTE>(attributes_.charset));
         handle_.Reset(CreateFontIndirectW(&font));
@@ -154,8 +149,7 @@ HFONT TFont::Handle() const
 // character set only where it exists there; else the platform's dialog face
 // (Microsoft Sans Serif on Windows, Tahoma under Wine), whose letters are as
 // wide as MS Sans Serif's. Either at the cell height of the named face.
-HFONT TFont::HandleFor(const std::wstring& text) const
-{
+HFONT TFont::HandleFor(const std::wstring& text) const {
     if (text == checkedText_) return fallback_.Get() != nullptr ? static_cast<HFONT>(fallback_.Get()) : Handle();
     checkedText_ = text;
     fallback_.Reset();
@@ -190,7 +184,6 @@ HFONT TFont::HandleFor(const std::wstring& text) const
     return Handle();
 }
 
-COLORREF ColorToRgb(Color color)
-{
+COLORREF ColorToRgb(Color color) {
     return (color & kSystemColorFlag) != 0 ? GetSysColor(static_cast<int>(color & 0xFF)) : color;
 }

@@ -17,8 +17,7 @@ namespace {
 
 constexpr int kScrollLine = 8;  // pixels per click on a scroll-bar arrow
 
-std::string ReadFormResource(const std::string& className, const wchar_t* resourceName)
-{
+std::string ReadFormResource(const std::string& className, const wchar_t* resourceName) {
     HMODULE module = GetModuleHandleW(nullptr);
     HRSRC resource = FindResourceW(module, resourceName, RT_RCDATA);
     HGLOBAL loaded = resource != nullptr ? LoadResource(module, resource) : nullptr;
@@ -29,27 +28,19 @@ std::string ReadFormResource(const std::string& className, const wchar_t* resour
 
 }  // namespace
 
-TForm::TForm(TComponent* owner) : TWinControl(owner), color_(clWindow)
-{
-    SetBounds(Bounds{0, 0, 320, 240});
-}
+TForm::TForm(TComponent* owner) : TWinControl(owner), color_(clWindow) { SetBounds(Bounds{0, 0, 320, 240}); }
 
-void TForm::Unbound(const char* name) const
-{
-    throw EReadError("Member " + className_ + "." + name + " not bound");
-}
+void TForm::Unbound(const char* name) const { throw EReadError("Member " + className_ + "." + name + " not bound"); }
 
 // Controls first, each taking its window down, then the form's, which meanwhile reaches only those still there.
-TForm::~TForm()
-{
+TForm::~TForm() {
     captureControl_ = nullptr;
     accessibility_.Disconnect();
     DestroyComponents();
     TWinControl::DestroyHandle();
 }
 
-void TForm::InitializeForm(const std::string& className, const wchar_t* resourceName)
-{
+void TForm::InitializeForm(const std::string& className, const wchar_t* resourceName) {
     className_ = className;
     const FormDefinition definition = ParseFormDefinition(ReadFormResource(className, resourceName));
     ReadFormDefinition(definition, *this);
@@ -62,18 +53,13 @@ void TForm::InitializeForm(const std::string& className, const wchar_t* resource
     if (onCreate_) CatchSite(this, [this] { onCreate_(this); });
 }
 
-void TForm::SetFormProperty(const FormProperty& property)
-{
-    SetProperty(property);
-}
+void TForm::SetFormProperty(const FormProperty& property) { SetProperty(property); }
 
-std::unique_ptr<TComponent> TForm::NewComponent(const std::string& className)
-{
+std::unique_ptr<TComponent> TForm::NewComponent(const std::string& className) {
     throw EReadError("Class " + className + " not found");
 }
 
-void TForm::CreateComponent(const FormComponent& component)
-{
+void TForm::CreateComponent(const FormComponent& component) {
     std::unique_ptr<TComponent> created = NewComponent(component.className);
     created->SetName(component.name);
     TComponent& inserted = InsertComponent(std::move(created));
@@ -82,13 +68,11 @@ void TForm::CreateComponent(const FormComponent& component)
 }
 
 // The properties that follow a component in the definition are the last one's.
-void TForm::SetComponentProperty(const FormComponent&, const FormProperty& property)
-{
+void TForm::SetComponentProperty(const FormComponent&, const FormProperty& property) {
     Components().back()->SetProperty(property);
 }
 
-void TForm::SetProperty(const FormProperty& property)
-{
+void TForm::SetProperty(const FormProperty& property) {
     const std::string& name = property.name;
     if (name == "Caption") {
         caption_ = property.value.AsString();
@@ -113,8 +97,7 @@ void TForm::SetProperty(const FormProperty& property)
 // Positions and fonts were laid out at PixelsPerInch; the text height of
 // "0" in the window font on this screen says by how much to scale them. The
 // window's own place and outer size stay as designed.
-void TForm::ScaleToScreen()
-{
+void TForm::ScaleToScreen() {
     if (pixelsPerInch_ == 0 || textHeight_ <= 0) return;
     const int screenPpi = ScreenPixelsPerInch();
     const FontAttributes loaded = OwnFont().Attributes();
@@ -131,8 +114,7 @@ void TForm::ScaleToScreen()
     ForEachControl([&](TControl& control) { control.ScaleBy(zero.cy, textHeight_, screenPpi); });
 }
 
-void TForm::CreateHandle(HWND owner)
-{
+void TForm::CreateHandle(HWND owner) {
     if (HandleAllocated()) return;
     HINSTANCE instance = GetModuleHandleW(nullptr);
     const std::wstring className = Widen(className_);
@@ -155,41 +137,34 @@ void TForm::CreateHandle(HWND owner)
     Realign();
 }
 
-void TForm::SetWindowState(TWindowState state)
-{
+void TForm::SetWindowState(TWindowState state) {
     windowState_ = state;
     if (!HandleAllocated() || !IsWindowVisible(Handle())) return;
-    ShowWindow(Handle(), state == TWindowState::wsMaximized   ? SW_MAXIMIZE
-                         : state == TWindowState::wsMinimized ? SW_MINIMIZE
-                                                              : SW_RESTORE);
+    ShowWindow(Handle(),
+               state == TWindowState::wsMaximized       ? SW_MAXIMIZE
+                   : state == TWindowState::wsMinimized ? SW_MINIMIZE
+                                                        : SW_RESTORE);
 }
 
-void TForm::Show()
-{
+void TForm::Show() {
     ShowWindow(Handle(), windowState_ == TWindowState::wsMaximized ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
 }
 
 // Closing the main window ends the application; the window itself goes with
 // the exit sequence.
-void TForm::Close()
-{
-    PostQuitMessage(0);
-}
+void TForm::Close() { PostQuitMessage(0); }
 
 // The last created lies on top.
-TControl* TForm::ControlAtPos(POINT client) const
-{
+TControl* TForm::ControlAtPos(POINT client) const {
     TControl* found = nullptr;
     ForEachControl([&](TControl& control) {
         const RECT place = control.ClientRect();
-        if (!control.Windowed() && control.Visible() && control.Enabled() && PtInRect(&place, client))
-            found = &control;
+        if (!control.Windowed() && control.Visible() && control.Enabled() && PtInRect(&place, client)) found = &control;
     });
     return found;
 }
 
-bool TForm::SelectNext(TWinControl* current, bool forward)
-{
+bool TForm::SelectNext(TWinControl* current, bool forward) {
     std::vector<TWinControl*> stops;
     ForEachControl([&](TControl& control) {
         auto* windowed = dynamic_cast<TWinControl*>(&control);
@@ -205,14 +180,12 @@ bool TForm::SelectNext(TWinControl* current, bool forward)
     return true;
 }
 
-void TForm::RememberFocus()
-{
+void TForm::RememberFocus() {
     HWND focus = GetFocus();
     if (focus != nullptr && IsChild(Handle(), focus)) focusedChild_ = focus;
 }
 
-bool TForm::RestoreFocus()
-{
+bool TForm::RestoreFocus() {
     if (focusedChild_ == nullptr || !IsWindow(focusedChild_) || !IsChild(Handle(), focusedChild_)) return false;
     const ScopedFlag restoring(restoringFocus_);
     SetFocus(focusedChild_);
@@ -223,8 +196,7 @@ bool TForm::RestoreFocus()
 // control keeps its place. The scroll ranges cover the unaligned controls
 // plus the aligned ones' extents, and showing one bar can call for the
 // other, so the sums are made again until the client area settles.
-void TForm::Realign()
-{
+void TForm::Realign() {
     if (!HandleAllocated() || realigning_) return;
     const ScopedFlag realigning(realigning_);
     for (int pass = 0; pass < 3; ++pass) {
@@ -245,10 +217,20 @@ void TForm::Realign()
         rangeY += alignedHeight;
         scroll_.x = std::clamp<LONG>(scroll_.x, 0, std::max<LONG>(0, rangeX - client.right));
         scroll_.y = std::clamp<LONG>(scroll_.y, 0, std::max<LONG>(0, rangeY - client.bottom));
-        SCROLLINFO horizontal{sizeof horizontal, SIF_RANGE | SIF_PAGE | SIF_POS, 0, std::max(rangeX - 1, 0),
-                              static_cast<UINT>(client.right), static_cast<int>(scroll_.x), 0};
-        SCROLLINFO vertical{sizeof vertical, SIF_RANGE | SIF_PAGE | SIF_POS, 0, std::max(rangeY - 1, 0),
-                            static_cast<UINT>(client.bottom), static_cast<int>(scroll_.y), 0};
+        SCROLLINFO horizontal{sizeof horizontal,
+                              SIF_RANGE | SIF_PAGE | SIF_POS,
+                              0,
+                              std::max(rangeX - 1, 0),
+                              static_cast<UINT>(client.right),
+                              static_cast<int>(scroll_.x),
+                              0};
+        SCROLLINFO vertical{sizeof vertical,
+                            SIF_RANGE | SIF_PAGE | SIF_POS,
+                            0,
+                            std::max(rangeY - 1, 0),
+                            static_cast<UINT>(client.bottom),
+                            static_cast<int>(scroll_.y),
+                            0};
         ShowScrollBar(Handle(), SB_HORZ, rangeX > client.right);
         ShowScrollBar(Handle(), SB_VERT, rangeY > client.bottom);
         SetScrollInfo(Handle(), SB_HORZ, &horizontal, TRUE);
@@ -267,8 +249,7 @@ void TForm::Realign()
     ScrollTo(scroll_);
 }
 
-void TForm::ScrollTo(POINT position)
-{
+void TForm::ScrollTo(POINT position) {
     scroll_ = position;
     ForEachControl([](TControl& control) {
         if (auto* windowed = dynamic_cast<TWinControl*>(&control); windowed && windowed->HandleAllocated())
@@ -278,8 +259,7 @@ void TForm::ScrollTo(POINT position)
     accessibility_.Scrolled(scroll_);
 }
 
-void TForm::Scroll(int bar, WPARAM request)
-{
+void TForm::Scroll(int bar, WPARAM request) {
     SCROLLINFO info{sizeof info, SIF_ALL, 0, 0, 0, 0, 0};
     GetScrollInfo(Handle(), bar, &info);
     int position = info.nPos;
@@ -302,15 +282,13 @@ void TForm::Scroll(int bar, WPARAM request)
     ScrollTo(offset);
 }
 
-void TForm::PaintControls(HDC dc)
-{
+void TForm::PaintControls(HDC dc) {
     ForEachControl([dc](TControl& control) {
         if (!control.Windowed() && control.Visible()) control.Paint(dc);
     });
 }
 
-bool TForm::HandleMouse(UINT message, LPARAM lParam)
-{
+bool TForm::HandleMouse(UINT message, LPARAM lParam) {
     const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     auto local = [](TControl* control, POINT client) {
         const RECT place = control->ClientRect();
@@ -335,13 +313,11 @@ bool TForm::HandleMouse(UINT message, LPARAM lParam)
             control->MouseUp(local(control, point));
         }
         return true;
-    default:
-        return false;
+    default: return false;
     }
 }
 
-bool TForm::HandleSetCursor(WPARAM wParam, LPARAM lParam)
-{
+bool TForm::HandleSetCursor(WPARAM wParam, LPARAM lParam) {
     if (reinterpret_cast<HWND>(wParam) != Handle() || LOWORD(lParam) != HTCLIENT) return false;
     POINT point{};
     GetCursorPos(&point);
@@ -351,8 +327,7 @@ bool TForm::HandleSetCursor(WPARAM wParam, LPARAM lParam)
     return true;
 }
 
-bool TForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
-{
+bool TForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     if (accessibility_.HandleMessage(message, wParam, lParam, result)) return true;
     switch (message) {
     case WM_PAINT: {
@@ -368,21 +343,15 @@ bool TForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& r
         PaintControls(dc);
         return true;
     }
-    case WM_SIZE:
-        Realign();
-        return true;
+    case WM_SIZE: Realign(); return true;
     case WM_HSCROLL:
     case WM_VSCROLL:
         if (lParam == 0) Scroll(message == WM_HSCROLL ? SB_HORZ : SB_VERT, wParam);
         return true;
-    case WM_SETCURSOR:
-        result = TRUE;
-        return HandleSetCursor(wParam, lParam);
+    case WM_SETCURSOR: result = TRUE; return HandleSetCursor(wParam, lParam);
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
-    case WM_LBUTTONDBLCLK:
-        HandleMouse(message, lParam);
-        return true;
+    case WM_LBUTTONDBLCLK: HandleMouse(message, lParam); return true;
     case WM_CANCELMODE:
     case WM_CAPTURECHANGED:
         // Disabling the window (under an error box) sends WM_CANCELMODE and
@@ -439,11 +408,8 @@ bool TForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& r
             return true;
         }
         break;
-    case WM_CLOSE:
-        Close();
-        return true;
-    default:
-        break;
+    case WM_CLOSE: Close(); return true;
+    default: break;
     }
     return false;
 }

@@ -73,8 +73,7 @@ protected:
     // raises EReadError "Member <class>.<name> not bound".
     virtual void BindComponents() {}
     template <class T>
-    void Bind(const char* name, T*& member) const
-    {
+    void Bind(const char* name, T*& member) const {
         if (read_ && member == nullptr) Unbound(name);
         if (!read_ && Components().back()->Name() == name) member = dynamic_cast<T*>(Components().back().get());
     }
@@ -88,8 +87,7 @@ private:
 
     // Each control among the owned components, the only list of them, in creation order.
     template <class F>
-    void ForEachControl(F&& f) const
-    {
+    void ForEachControl(F&& f) const {
         for (const auto& component : Components())
             if (auto* control = dynamic_cast<TControl*>(component.get())) f(*control);
     }

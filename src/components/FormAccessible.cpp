@@ -25,14 +25,10 @@ using TextProperty = HRESULT (STDMETHODCALLTYPE IAccessible::*)(VARIANT, BSTR*);
 using NumberProperty = HRESULT (STDMETHODCALLTYPE IAccessible::*)(VARIANT, VARIANT*);
 using Setter = HRESULT (STDMETHODCALLTYPE IAccessible::*)(VARIANT, BSTR);
 
-TLabel* LabelAt(const TForm& form, LONG id)
-{
-    return dynamic_cast<TLabel*>(AccessibleChild(form, id));
-}
+TLabel* LabelAt(const TForm& form, LONG id) { return dynamic_cast<TLabel*>(AccessibleChild(form, id)); }
 
 // The reader frees the text; none comes back when memory is short.
-HRESULT NewText(std::string_view utf8, BSTR* out)
-{
+HRESULT NewText(std::string_view utf8, BSTR* out) {
     const int size = static_cast<int>(utf8.size());
     const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
     *out = SysAllocStringLen(nullptr, static_cast<UINT>(length));
@@ -52,8 +48,7 @@ class AccessibleForm final : public IAccessible, public IEnumVARIANT, public IOl
 public:
     AccessibleForm(TForm& form, ComPtr<IAccessible> standard) : form_(&form), standard_(std::move(standard)) {}
     // From here on every call answers CO_E_OBJNOTCONNECTED and reaches no control.
-    void Detach()
-    {
+    void Detach() {
         form_ = nullptr;
         standard_.Reset();
     }
@@ -65,48 +60,39 @@ public:
     STDMETHODIMP GetTypeInfoCount(UINT* count) override;
     STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
     STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override
-    {
+    STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
         return E_NOTIMPL;
     }
 
     STDMETHODIMP get_accParent(IDispatch** parent) override;
     STDMETHODIMP get_accChildCount(LONG* count) override;
     STDMETHODIMP get_accChild(VARIANT child, IDispatch** object) override;
-    STDMETHODIMP get_accName(VARIANT child, BSTR* name) override
-    {
+    STDMETHODIMP get_accName(VARIANT child, BSTR* name) override {
         return Text(&IAccessible::get_accName, child, name);
     }
-    STDMETHODIMP get_accValue(VARIANT child, BSTR* value) override
-    {
+    STDMETHODIMP get_accValue(VARIANT child, BSTR* value) override {
         return Text(&IAccessible::get_accValue, child, value);
     }
-    STDMETHODIMP get_accDescription(VARIANT child, BSTR* description) override
-    {
+    STDMETHODIMP get_accDescription(VARIANT child, BSTR* description) override {
         return Text(&IAccessible::get_accDescription, child, description);
     }
-    STDMETHODIMP get_accRole(VARIANT child, VARIANT* role) override
-    {
+    STDMETHODIMP get_accRole(VARIANT child, VARIANT* role) override {
         return Number(&IAccessible::get_accRole, child, role, ROLE_SYSTEM_LINK, ROLE_SYSTEM_STATICTEXT);
     }
     // Labels take no focus, so a link is linked and never focusable.
-    STDMETHODIMP get_accState(VARIANT child, VARIANT* state) override
-    {
+    STDMETHODIMP get_accState(VARIANT child, VARIANT* state) override {
         return Number(&IAccessible::get_accState, child, state, STATE_SYSTEM_LINKED, STATE_SYSTEM_READONLY);
     }
-    STDMETHODIMP get_accHelp(VARIANT child, BSTR* help) override
-    {
+    STDMETHODIMP get_accHelp(VARIANT child, BSTR* help) override {
         return Text(&IAccessible::get_accHelp, child, help);
     }
     STDMETHODIMP get_accHelpTopic(BSTR* file, VARIANT child, LONG* topic) override;
-    STDMETHODIMP get_accKeyboardShortcut(VARIANT child, BSTR* shortcut) override
-    {
+    STDMETHODIMP get_accKeyboardShortcut(VARIANT child, BSTR* shortcut) override {
         return Text(&IAccessible::get_accKeyboardShortcut, child, shortcut);
     }
     STDMETHODIMP get_accFocus(VARIANT* focus) override;
     STDMETHODIMP get_accSelection(VARIANT* selection) override;
-    STDMETHODIMP get_accDefaultAction(VARIANT child, BSTR* action) override
-    {
+    STDMETHODIMP get_accDefaultAction(VARIANT child, BSTR* action) override {
         return Text(&IAccessible::get_accDefaultAction, child, action);
     }
     STDMETHODIMP accSelect(LONG flags, VARIANT child) override;
@@ -115,8 +101,7 @@ public:
     STDMETHODIMP accHitTest(LONG x, LONG y, VARIANT* at) override;
     STDMETHODIMP accDoDefaultAction(VARIANT child) override;
     STDMETHODIMP put_accName(VARIANT child, BSTR name) override { return Set(&IAccessible::put_accName, child, name); }
-    STDMETHODIMP put_accValue(VARIANT child, BSTR value) override
-    {
+    STDMETHODIMP put_accValue(VARIANT child, BSTR value) override {
         return Set(&IAccessible::put_accValue, child, value);
     }
 
@@ -148,15 +133,12 @@ private:
     LONG position_ = 0;  // of the enumerator, the count of children it has passed
 };
 
-STDMETHODIMP AccessibleForm::QueryInterface(REFIID iid, void** object)
-{
+STDMETHODIMP AccessibleForm::QueryInterface(REFIID iid, void** object) {
     if (object == nullptr) return E_POINTER;
     if (iid == __uuidof(IUnknown) || iid == __uuidof(IDispatch) || iid == __uuidof(IAccessible))
         *object = static_cast<IAccessible*>(this);
-    else if (iid == __uuidof(IEnumVARIANT))
-        *object = static_cast<IEnumVARIANT*>(this);
-    else if (iid == __uuidof(IOleWindow))
-        *object = static_cast<IOleWindow*>(this);
+    else if (iid == __uuidof(IEnumVARIANT)) *object = static_cast<IEnumVARIANT*>(this);
+    else if (iid == __uuidof(IOleWindow)) *object = static_cast<IOleWindow*>(this);
     else {
         *object = nullptr;
         return E_NOINTERFACE;
@@ -165,22 +147,19 @@ STDMETHODIMP AccessibleForm::QueryInterface(REFIID iid, void** object)
     return S_OK;
 }
 
-STDMETHODIMP_(ULONG) AccessibleForm::Release()
-{
+STDMETHODIMP_(ULONG) AccessibleForm::Release() {
     const ULONG remaining = --references_;
     if (remaining == 0) delete this;
     return remaining;
 }
 
-STDMETHODIMP AccessibleForm::GetTypeInfoCount(UINT* count)
-{
+STDMETHODIMP AccessibleForm::GetTypeInfoCount(UINT* count) {
     if (count == nullptr) return E_POINTER;
     *count = 0;
     return S_OK;
 }
 
-HRESULT AccessibleForm::Element(const VARIANT& child, const TLabel*& label) const
-{
+HRESULT AccessibleForm::Element(const VARIANT& child, const TLabel*& label) const {
     label = nullptr;
     if (form_ == nullptr) return CO_E_OBJNOTCONNECTED;
     if (child.vt != VT_I4) return E_INVALIDARG;
@@ -189,8 +168,7 @@ HRESULT AccessibleForm::Element(const VARIANT& child, const TLabel*& label) cons
     return label != nullptr ? S_OK : E_INVALIDARG;
 }
 
-HRESULT AccessibleForm::Text(TextProperty property, VARIANT child, BSTR* out) const
-{
+HRESULT AccessibleForm::Text(TextProperty property, VARIANT child, BSTR* out) const {
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
     const TLabel* label = nullptr;
@@ -204,8 +182,8 @@ HRESULT AccessibleForm::Text(TextProperty property, VARIANT child, BSTR* out) co
     return text.empty() ? DISP_E_MEMBERNOTFOUND : NewText(text, out);
 }
 
-HRESULT AccessibleForm::Number(NumberProperty property, VARIANT child, VARIANT* out, LONG ofLink, LONG ofCaption) const
-{
+HRESULT AccessibleForm::Number(NumberProperty property, VARIANT child, VARIANT* out, LONG ofLink,
+                               LONG ofCaption) const {
     if (out == nullptr) return E_POINTER;
     VariantInit(out);
     const TLabel* label = nullptr;
@@ -217,16 +195,14 @@ HRESULT AccessibleForm::Number(NumberProperty property, VARIANT child, VARIANT* 
 }
 
 // Readers no longer set names, and no label takes a value.
-HRESULT AccessibleForm::Set(Setter property, VARIANT child, BSTR value) const
-{
+HRESULT AccessibleForm::Set(Setter property, VARIANT child, BSTR value) const {
     const TLabel* label = nullptr;
     const HRESULT found = Element(child, label);
     if (FAILED(found) || label == nullptr) return FAILED(found) ? found : (standard_.Get()->*property)(child, value);
     return DISP_E_MEMBERNOTFOUND;
 }
 
-HRESULT AccessibleForm::ChildVariant(LONG id, VARIANT* out) const
-{
+HRESULT AccessibleForm::ChildVariant(LONG id, VARIANT* out) const {
     VariantInit(out);
     TControl* control = AccessibleChild(*form_, id);
     if (control == nullptr) return E_INVALIDARG;
@@ -241,22 +217,19 @@ HRESULT AccessibleForm::ChildVariant(LONG id, VARIANT* out) const
     return S_OK;
 }
 
-STDMETHODIMP AccessibleForm::get_accParent(IDispatch** parent)
-{
+STDMETHODIMP AccessibleForm::get_accParent(IDispatch** parent) {
     if (parent == nullptr) return E_POINTER;
     *parent = nullptr;
     return form_ != nullptr ? standard_->get_accParent(parent) : CO_E_OBJNOTCONNECTED;
 }
 
-STDMETHODIMP AccessibleForm::get_accChildCount(LONG* count)
-{
+STDMETHODIMP AccessibleForm::get_accChildCount(LONG* count) {
     if (count == nullptr) return E_POINTER;
     *count = form_ != nullptr ? AccessibleChildCount(*form_) : 0;
     return form_ != nullptr ? S_OK : CO_E_OBJNOTCONNECTED;
 }
 
-STDMETHODIMP AccessibleForm::get_accChild(VARIANT child, IDispatch** object)
-{
+STDMETHODIMP AccessibleForm::get_accChild(VARIANT child, IDispatch** object) {
     if (object == nullptr) return E_POINTER;
     *object = nullptr;
     if (form_ == nullptr) return CO_E_OBJNOTCONNECTED;
@@ -268,8 +241,7 @@ STDMETHODIMP AccessibleForm::get_accChild(VARIANT child, IDispatch** object)
     return S_OK;
 }
 
-STDMETHODIMP AccessibleForm::get_accHelpTopic(BSTR* file, VARIANT child, LONG* topic)
-{
+STDMETHODIMP AccessibleForm::get_accHelpTopic(BSTR* file, VARIANT child, LONG* topic) {
     if (file == nullptr || topic == nullptr) return E_POINTER;
     *file = nullptr;
     *topic = 0;
@@ -282,30 +254,26 @@ STDMETHODIMP AccessibleForm::get_accHelpTopic(BSTR* file, VARIANT child, LONG* t
 
 // Labels never have the focus and cannot be selected: the platform's object
 // knows the rest.
-STDMETHODIMP AccessibleForm::get_accFocus(VARIANT* focus)
-{
+STDMETHODIMP AccessibleForm::get_accFocus(VARIANT* focus) {
     if (focus == nullptr) return E_POINTER;
     VariantInit(focus);
     return form_ != nullptr ? standard_->get_accFocus(focus) : CO_E_OBJNOTCONNECTED;
 }
 
-STDMETHODIMP AccessibleForm::get_accSelection(VARIANT* selection)
-{
+STDMETHODIMP AccessibleForm::get_accSelection(VARIANT* selection) {
     if (selection == nullptr) return E_POINTER;
     VariantInit(selection);
     return form_ != nullptr ? standard_->get_accSelection(selection) : CO_E_OBJNOTCONNECTED;
 }
 
-STDMETHODIMP AccessibleForm::accSelect(LONG flags, VARIANT child)
-{
+STDMETHODIMP AccessibleForm::accSelect(LONG flags, VARIANT child) {
     const TLabel* label = nullptr;
     const HRESULT found = Element(child, label);
     if (FAILED(found) || label == nullptr) return FAILED(found) ? found : standard_->accSelect(flags, child);
     return DISP_E_MEMBERNOTFOUND;
 }
 
-STDMETHODIMP AccessibleForm::accLocation(LONG* left, LONG* top, LONG* width, LONG* height, VARIANT child)
-{
+STDMETHODIMP AccessibleForm::accLocation(LONG* left, LONG* top, LONG* width, LONG* height, VARIANT child) {
     if (left == nullptr || top == nullptr || width == nullptr || height == nullptr) return E_POINTER;
     *left = *top = *width = *height = 0;
     const TLabel* label = nullptr;
@@ -327,8 +295,7 @@ STDMETHODIMP AccessibleForm::accLocation(LONG* left, LONG* top, LONG* width, LON
 // Among the children in the order of their ids; the platform's object knows
 // where the client area itself lies among the window's parts. A simple
 // element has no children, and the children no places beside each other.
-STDMETHODIMP AccessibleForm::accNavigate(LONG direction, VARIANT start, VARIANT* end)
-{
+STDMETHODIMP AccessibleForm::accNavigate(LONG direction, VARIANT start, VARIANT* end) {
     if (end == nullptr) return E_POINTER;
     VariantInit(end);
     if (form_ == nullptr) return CO_E_OBJNOTCONNECTED;
@@ -343,15 +310,13 @@ STDMETHODIMP AccessibleForm::accNavigate(LONG direction, VARIANT start, VARIANT*
     if (sibling) to = direction == NAVDIR_NEXT ? from + 1 : from - 1;
     else if ((direction == NAVDIR_FIRSTCHILD || direction == NAVDIR_LASTCHILD) && from == CHILDID_SELF)
         to = direction == NAVDIR_FIRSTCHILD ? 1 : count;
-    else
-        return E_INVALIDARG;
+    else return E_INVALIDARG;
     return to >= 1 && to <= count ? ChildVariant(to, end) : S_FALSE;
 }
 
 // Windows lie above what the form paints, so a child window under the point
 // wins over a label.
-STDMETHODIMP AccessibleForm::accHitTest(LONG x, LONG y, VARIANT* at)
-{
+STDMETHODIMP AccessibleForm::accHitTest(LONG x, LONG y, VARIANT* at) {
     if (at == nullptr) return E_POINTER;
     VariantInit(at);
     if (form_ == nullptr) return CO_E_OBJNOTCONNECTED;
@@ -372,19 +337,17 @@ STDMETHODIMP AccessibleForm::accHitTest(LONG x, LONG y, VARIANT* at)
     return S_OK;
 }
 
-STDMETHODIMP AccessibleForm::accDoDefaultAction(VARIANT child)
-{
+STDMETHODIMP AccessibleForm::accDoDefaultAction(VARIANT child) {
     const TLabel* label = nullptr;
     const HRESULT found = Element(child, label);
     if (FAILED(found) || label == nullptr) return FAILED(found) ? found : standard_->accDoDefaultAction(child);
     if (label->LinkAddress().empty()) return DISP_E_MEMBERNOTFOUND;
     return PostMessageW(form_->Handle(), kDoDefaultAction, static_cast<WPARAM>(child.lVal), 0)
-               ? S_OK
-               : HRESULT_FROM_WIN32(GetLastError());
+        ? S_OK
+        : HRESULT_FROM_WIN32(GetLastError());
 }
 
-STDMETHODIMP AccessibleForm::Next(ULONG count, VARIANT* children, ULONG* fetched)
-{
+STDMETHODIMP AccessibleForm::Next(ULONG count, VARIANT* children, ULONG* fetched) {
     if (fetched != nullptr) *fetched = 0;
     if (children == nullptr) return E_POINTER;
     if (form_ == nullptr) return CO_E_OBJNOTCONNECTED;
@@ -402,8 +365,7 @@ STDMETHODIMP AccessibleForm::Next(ULONG count, VARIANT* children, ULONG* fetched
     return taken == count ? S_OK : S_FALSE;
 }
 
-STDMETHODIMP AccessibleForm::Skip(ULONG count)
-{
+STDMETHODIMP AccessibleForm::Skip(ULONG count) {
     if (form_ == nullptr) return CO_E_OBJNOTCONNECTED;
     const LONG total = AccessibleChildCount(*form_);
     const ULONG left = static_cast<ULONG>(total - std::min(position_, total));
@@ -411,22 +373,19 @@ STDMETHODIMP AccessibleForm::Skip(ULONG count)
     return count <= left ? S_OK : S_FALSE;
 }
 
-STDMETHODIMP AccessibleForm::Reset()
-{
+STDMETHODIMP AccessibleForm::Reset() {
     if (form_ == nullptr) return CO_E_OBJNOTCONNECTED;
     position_ = 0;
     return S_OK;
 }
 
-STDMETHODIMP AccessibleForm::Clone(IEnumVARIANT** copy)
-{
+STDMETHODIMP AccessibleForm::Clone(IEnumVARIANT** copy) {
     if (copy == nullptr) return E_POINTER;
     *copy = nullptr;
     return E_NOTIMPL;
 }
 
-STDMETHODIMP AccessibleForm::GetWindow(HWND* window)
-{
+STDMETHODIMP AccessibleForm::GetWindow(HWND* window) {
     if (window == nullptr) return E_POINTER;
     *window = form_ != nullptr ? form_->Handle() : nullptr;
     return *window != nullptr ? S_OK : CO_E_OBJNOTCONNECTED;
@@ -434,13 +393,9 @@ STDMETHODIMP AccessibleForm::GetWindow(HWND* window)
 
 FormAccessibility::FormAccessibility(TForm& form) : form_(form) {}
 
-FormAccessibility::~FormAccessibility()
-{
-    Disconnect();
-}
+FormAccessibility::~FormAccessibility() { Disconnect(); }
 
-bool FormAccessibility::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
-{
+bool FormAccessibility::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     if (message == kDoDefaultAction) {
         DoDefaultAction(static_cast<LONG>(wParam));
         return true;
@@ -456,8 +411,7 @@ bool FormAccessibility::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
 // Without the library, or short of memory, the platform's own object answers,
 // which knows the windows if not the labels: better than none, and no reason
 // to trouble the user with a message.
-bool FormAccessibility::Connect() noexcept
-{
+bool FormAccessibility::Connect() noexcept {
     const AccessibilityLibrary* library = AccessibilityLibrary::Get();
     if (disconnected_ || library == nullptr) return false;
     ComPtr<IAccessible> standard;
@@ -468,14 +422,12 @@ bool FormAccessibility::Connect() noexcept
     return true;
 }
 
-void FormAccessibility::DoDefaultAction(LONG childId)
-{
+void FormAccessibility::DoDefaultAction(LONG childId) {
     TLabel* label = disconnected_ ? nullptr : LabelAt(form_, childId);
     if (label != nullptr && !label->LinkAddress().empty()) label->Click();
 }
 
-void FormAccessibility::Scrolled(POINT offset)
-{
+void FormAccessibility::Scrolled(POINT offset) {
     if (offset.x == offset_.x && offset.y == offset_.y) return;
     offset_ = offset;
     if (!form_.HandleAllocated()) return;
@@ -486,8 +438,7 @@ void FormAccessibility::Scrolled(POINT offset)
 
 // The object is held while the runtime lets go of what other processes held,
 // which may be every reference but this one.
-void FormAccessibility::Disconnect() noexcept
-{
+void FormAccessibility::Disconnect() noexcept {
     disconnected_ = true;
     if (!object_) return;
     object_->Detach();

@@ -4,23 +4,20 @@
 #include "Form.h"
 #include "WideText.h"
 
-void TLabel::SetCaption(const std::string& caption)
-{
+void TLabel::SetCaption(const std::string& caption) {
     if (caption == caption_) return;
     caption_ = caption;
     AdjustSize();
     Invalidate();
 }
 
-std::string_view TLabel::AccessibleName() const
-{
+std::string_view TLabel::AccessibleName() const {
     const size_t first = caption_.find_first_not_of(' ');
     if (first == std::string::npos) return {};
     return std::string_view(caption_).substr(first, caption_.find_last_not_of(' ') - first + 1);
 }
 
-void TLabel::SetProperty(const FormProperty& property)
-{
+void TLabel::SetProperty(const FormProperty& property) {
     if (property.name == "Caption") SetCaption(property.value.AsString());
     else if (property.name == "AutoSize") autoSize_ = property.value.AsBoolean();
     else if (property.name == "ShowAccelChar") showAccelChar_ = property.value.AsBoolean();
@@ -29,27 +26,21 @@ void TLabel::SetProperty(const FormProperty& property)
     else TControl::SetProperty(property);
 }
 
-void TLabel::Loaded()
-{
+void TLabel::Loaded() {
     loading_ = false;
     AdjustSize();
 }
 
-void TLabel::FontChanged()
-{
+void TLabel::FontChanged() {
     AdjustSize();
     Invalidate();
 }
 
-UINT TLabel::TextFormat() const
-{
-    return DT_LEFT | DT_EXPANDTABS | (showAccelChar_ ? 0 : DT_NOPREFIX);
-}
+UINT TLabel::TextFormat() const { return DT_LEFT | DT_EXPANDTABS | (showAccelChar_ ? 0 : DT_NOPREFIX); }
 
 // Sizing waits for the end of loading, when the font and the screen's scale
 // are final; the left edge stays where it is.
-void TLabel::AdjustSize()
-{
+void TLabel::AdjustSize() {
     if (loading_ || !autoSize_) return;
     RECT extent{0, 0, 0, 0};
     {
@@ -63,15 +54,13 @@ void TLabel::AdjustSize()
     Invalidate();
 }
 
-void TLabel::Invalidate() const
-{
+void TLabel::Invalidate() const {
     if (Parent() == nullptr || Parent()->Handle() == nullptr) return;
     const RECT place = ClientRect();
     InvalidateRect(Parent()->Handle(), &place, TRUE);
 }
 
-void TLabel::Paint(HDC dc)
-{
+void TLabel::Paint(HDC dc) {
     RECT place = ClientRect();
     const COLORREF background = ColorToRgb(Parent() != nullptr ? Parent()->Color() : clWindow);
     SetBkColor(dc, background);
@@ -83,13 +72,9 @@ void TLabel::Paint(HDC dc)
     DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &place, TextFormat());
 }
 
-void TLabel::MouseDown(POINT)
-{
-    pressed_ = true;
-}
+void TLabel::MouseDown(POINT) { pressed_ = true; }
 
-void TLabel::MouseUp(POINT point)
-{
+void TLabel::MouseUp(POINT point) {
     const bool wasPressed = pressed_;
     pressed_ = false;
     const bool inside = point.x >= 0 && point.y >= 0 && point.x < Width() && point.y < Height();
@@ -97,20 +82,15 @@ void TLabel::MouseUp(POINT point)
 }
 
 // Readers hear of the click before it runs, as the mouse gives it.
-void TLabel::Click()
-{
+void TLabel::Click() {
     if (!onClick_) return;
     if (Parent() != nullptr) NotifyInvoked(*Parent(), *this);
     onClick_(this);
 }
 
 // The second press of a double click marks nothing, so its release is no click.
-void TLabel::DoubleClick(POINT)
-{
+void TLabel::DoubleClick(POINT) {
     if (onDoubleClick_) onDoubleClick_(this);
 }
 
-void TLabel::CancelMode()
-{
-    pressed_ = false;
-}
+void TLabel::CancelMode() { pressed_ = false; }

@@ -10,35 +10,30 @@ constexpr UINT_PTR kTimerId = 1;
 
 }  // namespace
 
-TTimer::TTimer(TComponent* owner) : TComponent(owner), schedule_(*this)
-{
+TTimer::TTimer(TComponent* owner) : TComponent(owner), schedule_(*this) {
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = &ObjectWindowProc<TTimer>;
     windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.lpszClassName = kUtilWindowClass;
     EnsureWindowClass(windowClass);
-    window_.TakeCreated(CreateWindowExW(WS_EX_TOOLWINDOW, kUtilWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr,
-                                        nullptr, windowClass.hInstance, this));
+    window_.TakeCreated(CreateWindowExW(WS_EX_TOOLWINDOW, kUtilWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                        windowClass.hInstance, this));
 }
 
-TTimer::~TTimer()
-{
+TTimer::~TTimer() {
     // Stopping only kills the platform timer, so this cannot fail.
     try {
         schedule_.SetEnabled(false);
-    } catch (...) {
-    }
+    } catch (...) {}
     SetWindowLongPtrW(window_.Get(), GWLP_USERDATA, 0);
 }
 
-void TTimer::SetOnTimer(TNotifyEvent handler)
-{
+void TTimer::SetOnTimer(TNotifyEvent handler) {
     onTimer_ = std::move(handler);
     schedule_.SetHandlerAttached(static_cast<bool>(onTimer_));
 }
 
-void TTimer::SetProperty(const FormProperty& property)
-{
+void TTimer::SetProperty(const FormProperty& property) {
     if (property.name == "Interval") {
         if (property.value.kind != FormValue::Kind::Integer || property.value.integer < 0 ||
             property.value.integer > 0xFFFFFFFFll)
@@ -55,18 +50,11 @@ void TTimer::SetProperty(const FormProperty& property)
     }
 }
 
-void TTimer::Kill()
-{
-    KillTimer(window_.Get(), kTimerId);
-}
+void TTimer::Kill() { KillTimer(window_.Get(), kTimerId); }
 
-bool TTimer::Start(std::uint32_t interval)
-{
-    return SetTimer(window_.Get(), kTimerId, interval, nullptr) != 0;
-}
+bool TTimer::Start(std::uint32_t interval) { return SetTimer(window_.Get(), kTimerId, interval, nullptr) != 0; }
 
-bool TTimer::HandleMessage(UINT message, WPARAM, LPARAM, LRESULT&)
-{
+bool TTimer::HandleMessage(UINT message, WPARAM, LPARAM, LRESULT&) {
     if (message != WM_TIMER) return false;
     if (onTimer_) onTimer_(this);
     return true;

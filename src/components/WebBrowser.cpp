@@ -16,23 +16,16 @@ constexpr DWORD kNoTabStopMisc = OLEMISC_ACTSLIKELABEL | OLEMISC_NOUIACTIVATE;
 }  // namespace
 
 TWebBrowser::TWebBrowser(TComponent* owner)
-    : TWinControl(owner), browser_(std::make_unique<BrowserHost>(static_cast<BrowserSiteOwner&>(*this)))
-{
-}
+    : TWinControl(owner), browser_(std::make_unique<BrowserHost>(static_cast<BrowserSiteOwner&>(*this))) {}
 
-TWebBrowser::~TWebBrowser()
-{
+TWebBrowser::~TWebBrowser() {
     TWebBrowser::DestroyHandle();
     browser_.reset();
 }
 
-bool TWebBrowser::TabStop() const
-{
-    return (browser_->MiscStatus() & kNoTabStopMisc) == 0;
-}
+bool TWebBrowser::TabStop() const { return (browser_->MiscStatus() & kNoTabStopMisc) == 0; }
 
-void TWebBrowser::SetProperty(const FormProperty& property)
-{
+void TWebBrowser::SetProperty(const FormProperty& property) {
     if (property.name == "OnProgressChange") {
         onProgressChange_ = ResolveProgressEvent(property);
     } else if (property.name == "ControlData") {
@@ -42,8 +35,7 @@ void TWebBrowser::SetProperty(const FormProperty& property)
     }
 }
 
-void TWebBrowser::EnsureLoaded()
-{
+void TWebBrowser::EnsureLoaded() {
     if (browser_->Loaded()) return;
     browser_->Load(controlData_);
     const SIZE extent = browser_->ExtentPixels();
@@ -53,39 +45,31 @@ void TWebBrowser::EnsureLoaded()
     }
 }
 
-void TWebBrowser::Navigate(const wchar_t* url)
-{
+void TWebBrowser::Navigate(const wchar_t* url) {
     EnsureLoaded();
     browser_->Navigate(url);
 }
 
-void TWebBrowser::Refresh()
-{
+void TWebBrowser::Refresh() {
     EnsureLoaded();
     browser_->Refresh();
 }
 
-void TWebBrowser::BoundsChanged()
-{
+void TWebBrowser::BoundsChanged() {
     TWinControl::BoundsChanged();
     if (HandleAllocated()) browser_->SetBounds(SiteBounds());
 }
 
 // Once the control has its state, it has a say in its size: a change from a
 // size it already has is offered to it and dropped when it declines.
-bool TWebBrowser::CanResize(int width, int height)
-{
+bool TWebBrowser::CanResize(int width, int height) {
     if (!browser_ || !browser_->Loaded() || settingExtent_ || Width() == 0 || Height() == 0) return true;
     return browser_->OfferExtent(SIZE{width, height});
 }
 
-RECT TWebBrowser::SiteBounds() const
-{
-    return RECT{0, 0, Width(), Height()};
-}
+RECT TWebBrowser::SiteBounds() const { return RECT{0, 0, Width(), Height()}; }
 
-void TWebBrowser::CreateHandle(HWND parent)
-{
+void TWebBrowser::CreateHandle(HWND parent) {
     if (HandleAllocated()) return;
     EnsureLoaded();
     HINSTANCE instance = GetModuleHandleW(nullptr);
@@ -99,24 +83,21 @@ void TWebBrowser::CreateHandle(HWND parent)
     browser_->Activate(Handle(), SiteBounds());
 }
 
-void TWebBrowser::DestroyHandle()
-{
+void TWebBrowser::DestroyHandle() {
     if (browser_) browser_->Deactivate();
     TWinControl::DestroyHandle();
 }
 
 // The control sees the key first; a Tab it does not want moves the focus on,
 // as it would in a dialog.
-bool TWebBrowser::OfferKey(MSG& message)
-{
+bool TWebBrowser::OfferKey(MSG& message) {
     if (browser_->TranslateAccelerator(message)) return true;
     if (message.message != WM_KEYDOWN || message.wParam != VK_TAB || Parent() == nullptr) return false;
     Parent()->SelectNext(this, GetKeyState(VK_SHIFT) >= 0);
     return true;
 }
 
-bool TWebBrowser::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
-{
+bool TWebBrowser::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     if (message >= kKeyOfferBase + kOfferedKeyFirst && message <= kKeyOfferBase + kOfferedKeyLast) {
         // The key was meant for the control's own window, which has the focus.
         MSG key{GetFocus(), message - kKeyOfferBase, wParam, lParam, static_cast<DWORD>(GetMessageTime()), {}};
@@ -136,8 +117,7 @@ bool TWebBrowser::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
     return false;
 }
 
-void TWebBrowser::ProgressChange(std::int32_t progress, std::int32_t progressMax) noexcept
-{
+void TWebBrowser::ProgressChange(std::int32_t progress, std::int32_t progressMax) noexcept {
     CatchSite(this, [&] {
         if (onProgressChange_) onProgressChange_(this, progress, progressMax);
     });

@@ -9,8 +9,7 @@
 
 // Registers windowClass unless a class of its name exists in its instance.
 // Raises EOutOfResources "Error creating window class" when refused.
-inline void EnsureWindowClass(const WNDCLASSW& windowClass)
-{
+inline void EnsureWindowClass(const WNDCLASSW& windowClass) {
     WNDCLASSW existing{};
     if (GetClassInfoW(windowClass.hInstance, windowClass.lpszClassName, &existing)) return;
     if (RegisterClassW(&windowClass) == 0) throw EOutOfResources("Error creating window class");
@@ -22,8 +21,7 @@ inline void EnsureWindowClass(const WNDCLASSW& windowClass)
 // from HandleMessage leaves a message to the default procedure; a failed
 // handler counts as having handled it.
 template <class T>
-LRESULT CALLBACK ObjectWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
+LRESULT CALLBACK ObjectWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
         auto* created = static_cast<T*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));

@@ -16,15 +16,13 @@ public:
     HWND Get() const { return window_; }
     explicit operator bool() const { return window_ != nullptr; }
     // The window it holds again, as WM_NCCREATE handed it over, it keeps.
-    void Reset(HWND window = nullptr)
-    {
+    void Reset(HWND window = nullptr) {
         if (window_ != nullptr && window_ != window && IsWindow(window_)) DestroyWindow(window_);
         window_ = window;
     }
     // Takes what CreateWindowEx returned. Raises EOutOfResources "Error
     // creating window" for none; one that failed after WM_NCCREATE is gone.
-    void TakeCreated(HWND created)
-    {
+    void TakeCreated(HWND created) {
         if (created == nullptr) {
             window_ = nullptr;
             throw EOutOfResources("Error creating window");
@@ -45,14 +43,12 @@ public:
     GdiObject& operator=(const GdiObject&) = delete;
 
     HGDIOBJ Get() const { return object_; }
-    HGDIOBJ Release()
-    {
+    HGDIOBJ Release() {
         HGDIOBJ object = object_;
         object_ = nullptr;
         return object;
     }
-    void Reset(HGDIOBJ object = nullptr)
-    {
+    void Reset(HGDIOBJ object = nullptr) {
         if (object_ != nullptr) DeleteObject(object_);
         object_ = object;
     }

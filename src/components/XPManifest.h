@@ -7,8 +7,7 @@
 class TXPManifest : public TComponent {
 public:
     using TComponent::TComponent;
-    void SetProperty(const FormProperty& property) override
-    {
+    void SetProperty(const FormProperty& property) override {
         if (property.name == "DesignLeft" || property.name == "DesignTop") property.value.AsInteger();
         else TComponent::SetProperty(property);
     }

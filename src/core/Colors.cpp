@@ -12,9 +12,7 @@ std::optional<Color> ColorFromName(std::string_view name) {
         {"clRed", clRed},
     }};
     for (const auto& [colorName, color] : kNamed) {
-        if (colorName == name) {
-            return color;
-        }
+        if (colorName == name) { return color; }
     }
     return std::nullopt;
 }

@@ -10,9 +10,9 @@
 using Color = std::uint32_t;
 
 constexpr Color kSystemColorFlag = 0x80000000u;
-constexpr Color clWindow = kSystemColorFlag | 5;      // COLOR_WINDOW
+constexpr Color clWindow = kSystemColorFlag | 5;  // COLOR_WINDOW
 constexpr Color clWindowText = kSystemColorFlag | 8;  // COLOR_WINDOWTEXT
-constexpr Color clBlue = 0x00FF0000u;                 // 0x00BBGGRR
+constexpr Color clBlue = 0x00FF0000u;  // 0x00BBGGRR
 constexpr Color clRed = 0x000000FFu;
 
 std::optional<Color> ColorFromName(std::string_view name);

@@ -13,9 +13,7 @@ const void* FailureAddress(const std::exception_ptr& error) noexcept {
     if (!error) return nullptr;
     try {
         std::rethrow_exception(error);
-    } catch (const Exception& e) {
-        return e.Address();
-    } catch (...) {
+    } catch (const Exception& e) { return e.Address(); } catch (...) {
         return nullptr;
     }
 }

@@ -22,11 +22,11 @@ private:
     const void* address_;
 };
 
-#define QB_EXCEPTION_CLASS(Name, Base)                                        \
-    class Name : public Base {                                                \
-    public:                                                                   \
-        using Base::Base;                                                     \
-        const char* ClassName() const override { return #Name; }              \
+#define QB_EXCEPTION_CLASS(Name, Base)                                                                                 \
+    class Name : public Base {                                                                                         \
+    public:                                                                                                            \
+        using Base::Base;                                                                                              \
+        const char* ClassName() const override { return #Name; }                                                       \
     }
 
 // Raised by handlers that want to stop what they do without telling anybody.
@@ -40,8 +40,7 @@ QB_EXCEPTION_CLASS(EReadError, Exception);
 // A failed call into a component object; carries the HRESULT it returned.
 class EOleError : public Exception {
 public:
-    EOleError(std::string message, std::int32_t errorCode)
-        : Exception(std::move(message)), errorCode_(errorCode) {}
+    EOleError(std::string message, std::int32_t errorCode) : Exception(std::move(message)), errorCode_(errorCode) {}
     const char* ClassName() const override { return "EOleError"; }
     std::int32_t ErrorCode() const { return errorCode_; }
 

@@ -22,9 +22,7 @@ constexpr std::string_view kComponentKeyword = "component";
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsIdentifierStart(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
-}
+bool IsIdentifierStart(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
 bool IsIdentifierChar(char c) { return IsIdentifierStart(c) || IsDigit(c); }
 
 // Strict: no overlong forms, no surrogates, nothing above U+10FFFF.
@@ -110,8 +108,8 @@ public:
             std::string_view rest = content;
             const std::string_view word = TakeIdentifier(rest);
             if (word.empty()) Fail(lineNumber_, "expected a property name");
-            const bool isHeader = (word == kFormKeyword || word == kComponentKeyword) &&
-                                  !rest.empty() && IsBlank(rest.front());
+            const bool isHeader =
+                (word == kFormKeyword || word == kComponentKeyword) && !rest.empty() && IsBlank(rest.front());
             if (isHeader) {
                 auto [name, className] = ParseHeader(rest);
                 if (word == kFormKeyword) {
@@ -123,9 +121,7 @@ public:
                     target = &definition.properties;
                 } else {
                     if (!haveForm) Fail(lineNumber_, "component before the form line");
-                    if (!componentNames.insert(name).second) {
-                        Fail(lineNumber_, "duplicate component name " + name);
-                    }
+                    if (!componentNames.insert(name).second) { Fail(lineNumber_, "duplicate component name " + name); }
                     definition.components.push_back({std::move(name), std::move(className), {}});
                     target = &definition.components.back().properties;
                 }
@@ -354,18 +350,13 @@ const std::vector<std::uint8_t>& FormValue::AsBytes() const {
     return bytes;
 }
 
-void InvalidPropertyValue() {
-    throw EReadError("Invalid property value");
-}
+void InvalidPropertyValue() { throw EReadError("Invalid property value"); }
 
-FormDefinition ParseFormDefinition(std::string_view text) {
-    return Parser(text).Parse();
-}
+FormDefinition ParseFormDefinition(std::string_view text) { return Parser(text).Parse(); }
 
 namespace {
 
-[[noreturn]] void RaiseReadError(const std::string& owner, const FormProperty& property,
-                                 const Exception& failure) {
+[[noreturn]] void RaiseReadError(const std::string& owner, const FormProperty& property, const Exception& failure) {
     throw EReadError("Error reading " + owner + "." + property.name + ": " + failure.Message());
 }
 
@@ -375,18 +366,14 @@ void ReadFormDefinition(const FormDefinition& definition, FormReader& reader) {
     for (const FormProperty& property : definition.properties) {
         try {
             reader.SetFormProperty(property);
-        } catch (const Exception& failure) {
-            RaiseReadError(definition.name, property, failure);
-        }
+        } catch (const Exception& failure) { RaiseReadError(definition.name, property, failure); }
     }
     for (const FormComponent& component : definition.components) {
         reader.CreateComponent(component);
         for (const FormProperty& property : component.properties) {
             try {
                 reader.SetComponentProperty(component, property);
-            } catch (const Exception& failure) {
-                RaiseReadError(component.name, property, failure);
-            }
+            } catch (const Exception& failure) { RaiseReadError(component.name, property, failure); }
         }
     }
 }

@@ -67,8 +67,7 @@ public:
     virtual ~FormReader() = default;
     virtual void SetFormProperty(const FormProperty& property) = 0;
     virtual void CreateComponent(const FormComponent& component) = 0;
-    virtual void SetComponentProperty(const FormComponent& component,
-                                      const FormProperty& property) = 0;
+    virtual void SetComponentProperty(const FormComponent& component, const FormProperty& property) = 0;
 };
 
 // Walks the definition: window properties, then each component created and

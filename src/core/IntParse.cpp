@@ -66,17 +66,13 @@ std::optional<std::int32_t> TryStrToInt(std::string_view text) {
         magnitude = magnitude * 10 + static_cast<std::uint64_t>(c - '0');
         if (magnitude > kMagnitudeOfMin) return std::nullopt;
     }
-    if (negative) {
-        return static_cast<std::int32_t>(0 - static_cast<std::int64_t>(magnitude));
-    }
+    if (negative) { return static_cast<std::int32_t>(0 - static_cast<std::int64_t>(magnitude)); }
     if (magnitude == kMagnitudeOfMin) return std::nullopt;
     return static_cast<std::int32_t>(magnitude);
 }
 
 std::int32_t StrToInt(std::string_view text) {
-    if (const auto value = TryStrToInt(text)) {
-        return *value;
-    }
+    if (const auto value = TryStrToInt(text)) { return *value; }
     // Built by concatenation: the text has no length limit and may hold any byte.
     std::string message = "'";
     message.append(text);

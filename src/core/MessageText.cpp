@@ -1,16 +1,13 @@
 // Texts of the error display and of the two last-resort error boxes.
 #include "MessageText.h"
 
-
 namespace {
 
 constexpr unsigned char kFullStop = 0x2E;
 // The fallback box takes 1024 characters including the terminating zero.
 constexpr std::size_t kFallbackTextLimit = 1023;
 
-bool IsUtf8Continuation(char c) {
-    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
-}
+bool IsUtf8Continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 
 // Eight upper-case hexadecimal digits, as the boxes show addresses and codes.
 std::string Hex8(std::uint32_t value) {
@@ -32,14 +29,12 @@ std::string WithFullStop(std::string_view text) {
     // In UTF-8 every byte of a non-ASCII character is 0x80 or above, so the
     // last byte alone decides: a non-ASCII last character always gets the
     // full stop, an ASCII one when it is above ".".
-    if (!result.empty() && static_cast<unsigned char>(result.back()) > kFullStop) {
-        result.push_back('.');
-    }
+    if (!result.empty() && static_cast<unsigned char>(result.back()) > kFullStop) { result.push_back('.'); }
     return result;
 }
 
-std::string FallbackErrorText(std::string_view className, std::string_view moduleName,
-                              std::uint32_t relativeAddress, std::string_view message) {
+std::string FallbackErrorText(std::string_view className, std::string_view moduleName, std::uint32_t relativeAddress,
+                              std::string_view message) {
     std::string text = "Exception ";
     text.append(className);
     text.append(" in module ");
@@ -48,9 +43,7 @@ std::string FallbackErrorText(std::string_view className, std::string_view modul
     text.append(Hex8(relativeAddress));
     text.append(".\r\n");
     text.append(message);
-    if (!message.empty() && message.back() != '.') {
-        text.push_back('.');
-    }
+    if (!message.empty() && message.back() != '.') { text.push_back('.'); }
     text.append("\r\n");
     if (text.size() > kFallbackTextLimit) {
         std::size_t cut = kFallbackTextLimit;
@@ -72,13 +65,8 @@ std::string TrimOleMessage(std::string_view text) {
     return std::string(text.substr(0, end));
 }
 
-std::string OleErrorMessage(std::string_view description, std::string_view systemText,
-                            std::int32_t errorCode) {
-    if (std::string trimmed = TrimOleMessage(description); !trimmed.empty()) {
-        return trimmed;
-    }
-    if (std::string trimmed = TrimOleMessage(systemText); !trimmed.empty()) {
-        return trimmed;
-    }
+std::string OleErrorMessage(std::string_view description, std::string_view systemText, std::int32_t errorCode) {
+    if (std::string trimmed = TrimOleMessage(description); !trimmed.empty()) { return trimmed; }
+    if (std::string trimmed = TrimOleMessage(systemText); !trimmed.empty()) { return trimmed; }
     return "OLE error " + Hex8(static_cast<std::uint32_t>(errorCode));
 }

@@ -17,8 +17,8 @@ std::string WithFullStop(std::string_view text);
 // "." when the message is not empty and its last byte is not ".". Cut to at
 // most 1023 bytes (the box's 1024 characters with the terminating zero),
 // never inside a UTF-8 sequence.
-std::string FallbackErrorText(std::string_view className, std::string_view moduleName,
-                              std::uint32_t relativeAddress, std::string_view message);
+std::string FallbackErrorText(std::string_view className, std::string_view moduleName, std::uint32_t relativeAddress,
+                              std::string_view message);
 
 // "Runtime error NNN at XXXXXXXX": the number right-aligned in three
 // characters, the address as 8 upper-case hexadecimal digits.
@@ -30,6 +30,4 @@ std::string TrimOleMessage(std::string_view text);
 // The message of a failed call into a component object: the error object's
 // description, else the system's text for the code, else "OLE error %08X",
 // each candidate trimmed by TrimOleMessage before it is judged empty.
-std::string OleErrorMessage(std::string_view description, std::string_view systemText,
-                            std::int32_t errorCode);
-
+std::string OleErrorMessage(std::string_view description, std::string_view systemText, std::int32_t errorCode);

@@ -10,9 +10,7 @@ namespace {
 constexpr std::int32_t kNarrowMin = 0;
 constexpr std::int32_t kNarrowMax = 65535;
 
-bool InNarrowRange(std::int32_t value) {
-    return value >= kNarrowMin && value <= kNarrowMax;
-}
+bool InNarrowRange(std::int32_t value) { return value >= kNarrowMin && value <= kNarrowMax; }
 
 [[noreturn]] void RaiseNarrowRange() {
     throw EInvalidOperation("Value must be between " + std::to_string(kNarrowMin) + " and " +
@@ -21,42 +19,25 @@ bool InNarrowRange(std::int32_t value) {
 
 }  // namespace
 
-ProgressRange::ProgressRange(ProgressBarWindow& window, bool wideRange)
-    : window_(window), wideRange_(wideRange) {}
+ProgressRange::ProgressRange(ProgressBarWindow& window, bool wideRange) : window_(window), wideRange_(wideRange) {}
 
-std::int32_t ProgressRange::Position() {
-    return window_.Exists() ? window_.ReadPosition() : pendingPosition_;
-}
+std::int32_t ProgressRange::Position() { return window_.Exists() ? window_.ReadPosition() : pendingPosition_; }
 
-void ProgressRange::SetMin(std::int32_t value) {
-    SetRange(value, max_);
-}
+void ProgressRange::SetMin(std::int32_t value) { SetRange(value, max_); }
 
-void ProgressRange::SetMax(std::int32_t value) {
-    SetRange(min_, value);
-}
+void ProgressRange::SetMax(std::int32_t value) { SetRange(min_, value); }
 
 void ProgressRange::SetRange(std::int32_t min, std::int32_t max) {
-    if (min > max) {
-        throw EInvalidOperation("TProgressBar property out of range");
-    }
-    if (!wideRange_ && (!InNarrowRange(min) || !InNarrowRange(max))) {
-        RaiseNarrowRange();
-    }
-    if (min == min_ && max == max_) {
-        return;
-    }
-    if (window_.Exists()) {
-        window_.SendRange(min, max);
-    }
+    if (min > max) { throw EInvalidOperation("TProgressBar property out of range"); }
+    if (!wideRange_ && (!InNarrowRange(min) || !InNarrowRange(max))) { RaiseNarrowRange(); }
+    if (min == min_ && max == max_) { return; }
+    if (window_.Exists()) { window_.SendRange(min, max); }
     min_ = min;
     max_ = max;
 }
 
 void ProgressRange::SetPosition(std::int32_t value) {
-    if (!wideRange_ && !InNarrowRange(value)) {
-        RaiseNarrowRange();
-    }
+    if (!wideRange_ && !InNarrowRange(value)) { RaiseNarrowRange(); }
     // Sent unclamped: the platform control keeps its position within range.
     if (window_.Exists()) {
         window_.SendPosition(value);
@@ -72,6 +53,4 @@ void ProgressRange::WindowCreated() {
     SetPosition(pendingPosition_);
 }
 
-void ProgressRange::WindowDestroying() {
-    pendingPosition_ = window_.ReadPosition();
-}
+void ProgressRange::WindowDestroying() { pendingPosition_ = window_.ReadPosition(); }

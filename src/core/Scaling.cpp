@@ -25,10 +25,8 @@ std::int32_t MulDivRounded(std::int32_t a, std::int32_t b, std::int32_t c) {
         c < 0 ? 0 - static_cast<std::uint64_t>(static_cast<std::int64_t>(c)) : static_cast<std::uint64_t>(c);
     // Rounding the magnitude makes halves go away from zero on both sides.
     const std::uint64_t quotient = (magnitude + divisor / 2) / divisor;
-    const std::int64_t result =
-        negative ? -static_cast<std::int64_t>(quotient) : static_cast<std::int64_t>(quotient);
-    if (result > std::numeric_limits<std::int32_t>::max() ||
-        result < std::numeric_limits<std::int32_t>::min()) {
+    const std::int64_t result = negative ? -static_cast<std::int64_t>(quotient) : static_cast<std::int64_t>(quotient);
+    if (result > std::numeric_limits<std::int32_t>::max() || result < std::numeric_limits<std::int32_t>::min()) {
         return -1;
     }
     return static_cast<std::int32_t>(result);
@@ -62,21 +60,15 @@ FontAttributes DefaultWindowFont(int screenPpi) {
 FontAttributes AdaptWindowFont(const FontAttributes& loaded, int designHeight, int designPpi, int screenPpi) {
     // At 101 to 103 ppi the default font is already -11 pixels, so a
     // definition that repeats it is left alone rather than rescaled to -12.
-    if (screenPpi == designPpi || loaded == DefaultWindowFont(screenPpi)) {
-        return loaded;
-    }
+    if (screenPpi == designPpi || loaded == DefaultWindowFont(screenPpi)) { return loaded; }
     FontAttributes adapted = loaded;
     adapted.height = MulDivRounded(designHeight, screenPpi, designPpi);
     return adapted;
 }
 
-int HimetricToPixels(int himetric, int ppi) {
-    return MulDivRounded(himetric, ppi, kHimetricPerInch);
-}
+int HimetricToPixels(int himetric, int ppi) { return MulDivRounded(himetric, ppi, kHimetricPerInch); }
 
-int PixelsToHimetric(int pixels, int ppi) {
-    return MulDivRounded(pixels, kHimetricPerInch, ppi);
-}
+int PixelsToHimetric(int pixels, int ppi) { return MulDivRounded(pixels, kHimetricPerInch, ppi); }
 
 std::optional<Extent> SavedStateExtent(const std::vector<std::uint8_t>& state) {
     constexpr size_t kExtentOffset = 4;

@@ -8,7 +8,7 @@
 class PlatformTimer {
 public:
     virtual ~PlatformTimer() = default;
-    virtual void Kill() = 0;                         // harmless with no timer running
+    virtual void Kill() = 0;  // harmless with no timer running
     virtual bool Start(std::uint32_t interval) = 0;  // false: the platform refused
 };
 

@@ -3,8 +3,7 @@
 namespace {
 
 template <class Function>
-bool Resolve(HMODULE module, const char* name, Function& function)
-{
+bool Resolve(HMODULE module, const char* name, Function& function) {
     function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
     return function != nullptr;
 }
@@ -13,29 +12,26 @@ bool Resolve(HMODULE module, const char* name, Function& function)
 
 // Loaded once and never freed: the COM runtime may still hold objects the
 // library made, up to the end of the process.
-const AccessibilityLibrary* AccessibilityLibrary::Get() noexcept
-{
+const AccessibilityLibrary* AccessibilityLibrary::Get() noexcept {
     static AccessibilityLibrary library;
     static const bool complete = [] {
         HMODULE module = LoadLibraryW(L"oleacc.dll");
         return module != nullptr && Resolve(module, "LresultFromObject", library.resultFromObject_) &&
-               Resolve(module, "CreateStdAccessibleObject", library.createStandardObject_) &&
-               Resolve(module, "AccessibleObjectFromWindow", library.objectFromWindow_);
+            Resolve(module, "CreateStdAccessibleObject", library.createStandardObject_) &&
+            Resolve(module, "AccessibleObjectFromWindow", library.objectFromWindow_);
     }();
     return complete ? &library : nullptr;
 }
 
-LRESULT AccessibilityLibrary::ResultFromObject(REFIID iid, WPARAM wParam, IUnknown* object) const noexcept
-{
+LRESULT AccessibilityLibrary::ResultFromObject(REFIID iid, WPARAM wParam, IUnknown* object) const noexcept {
     return resultFromObject_(iid, wParam, object);
 }
 
-HRESULT AccessibilityLibrary::CreateStandardObject(HWND window, LONG objectId, REFIID iid, void** object) const noexcept
-{
+HRESULT AccessibilityLibrary::CreateStandardObject(HWND window, LONG objectId, REFIID iid,
+                                                   void** object) const noexcept {
     return createStandardObject_(window, objectId, iid, object);
 }
 
-HRESULT AccessibilityLibrary::ObjectFromWindow(HWND window, DWORD objectId, REFIID iid, void** object) const noexcept
-{
+HRESULT AccessibilityLibrary::ObjectFromWindow(HWND window, DWORD objectId, REFIID iid, void** object) const noexcept {
     return objectFromWindow_(window, objectId, iid, object);
 }

@@ -12,8 +12,7 @@
 
 using Microsoft::WRL::ComPtr;
 
-BrowserHost::BrowserHost(BrowserSiteOwner& owner)
-{
+BrowserHost::BrowserHost(BrowserSiteOwner& owner) {
     site_ = Adopt(new BrowserSite(&owner));
     OleCheck(CoCreateInstance(CLSID_WebBrowser, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
                               IID_PPV_ARGS(&oleObject_)));
@@ -26,8 +25,7 @@ BrowserHost::BrowserHost(BrowserSiteOwner& owner)
 // control, so the order is: leave the window, stop the events, take the site
 // away, close, and release. All of it happens before OleUninitialize, because
 // the application destroys its windows first.
-BrowserHost::~BrowserHost()
-{
+BrowserHost::~BrowserHost() {
     Deactivate();
     if (eventSource_ && eventCookie_ != 0) eventSource_->Unadvise(eventCookie_);
     eventSource_.Reset();
@@ -41,14 +39,12 @@ BrowserHost::~BrowserHost()
     site_->Detach();
 }
 
-void BrowserHost::Load(const std::vector<std::uint8_t>& savedState)
-{
+void BrowserHost::Load(const std::vector<std::uint8_t>& savedState) {
     if (!stateLoaded_) LoadState(savedState);
     if (!joined_) JoinEvents();
 }
 
-void BrowserHost::LoadState(const std::vector<std::uint8_t>& savedState)
-{
+void BrowserHost::LoadState(const std::vector<std::uint8_t>& savedState) {
     if (savedState.empty()) {
         OleCheck(persistStream_->InitNew());
     } else {
@@ -69,8 +65,7 @@ void BrowserHost::LoadState(const std::vector<std::uint8_t>& savedState)
     }
 }
 
-void BrowserHost::JoinEvents()
-{
+void BrowserHost::JoinEvents() {
     ComPtr<IConnectionPointContainer> container;
     OleCheck(oleObject_.As(&container));
     ComPtr<IConnectionPoint> source;
@@ -83,23 +78,20 @@ void BrowserHost::JoinEvents()
 }
 
 // After a refused SetExtent the control's own extent stands.
-SIZE BrowserHost::ExtentPixels() const
-{
+SIZE BrowserHost::ExtentPixels() const {
     SIZEL himetric{};
     if (FAILED(oleObject_->GetExtent(DVASPECT_CONTENT, &himetric))) return SIZE{0, 0};
     return SIZE{HimetricToPixels(himetric.cx, ScreenPixelsPerInch(LOGPIXELSX)),
                 HimetricToPixels(himetric.cy, ScreenPixelsPerInch(LOGPIXELSY))};
 }
 
-bool BrowserHost::OfferExtent(SIZE pixels)
-{
+bool BrowserHost::OfferExtent(SIZE pixels) {
     SIZEL himetric{PixelsToHimetric(pixels.cx, ScreenPixelsPerInch(LOGPIXELSX)),
                    PixelsToHimetric(pixels.cy, ScreenPixelsPerInch(LOGPIXELSY))};
     return oleObject_->SetExtent(DVASPECT_CONTENT, &himetric) == S_OK;
 }
 
-void BrowserHost::Activate(HWND parent, const RECT& bounds)
-{
+void BrowserHost::Activate(HWND parent, const RECT& bounds) {
     if (Active()) return;
     RECT position = bounds;
     OleCheck(oleObject_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site_.Get(), 0, parent, &position));
@@ -108,15 +100,13 @@ void BrowserHost::Activate(HWND parent, const RECT& bounds)
     if (FAILED(oleObject_.As(&activeObject_))) activeObject_.Reset();
 }
 
-void BrowserHost::SetBounds(const RECT& bounds)
-{
+void BrowserHost::SetBounds(const RECT& bounds) {
     if (inPlaceObject_) inPlaceObject_->SetObjectRects(&bounds, &bounds);
 }
 
 // UI activation, after which the control focuses its own window; where it
 // does not, its in-place window takes the focus, so that keys reach the page.
-void BrowserHost::Focus(HWND parent, const RECT& bounds)
-{
+void BrowserHost::Focus(HWND parent, const RECT& bounds) {
     if (!Active()) return;
     if (!uiActive_) {
         // Set first: the control may focus the page view again on the way.
@@ -131,8 +121,7 @@ void BrowserHost::Focus(HWND parent, const RECT& bounds)
     if (focus != window && !IsChild(window, focus)) SetFocus(window);
 }
 
-void BrowserHost::Deactivate()
-{
+void BrowserHost::Deactivate() {
     uiActive_ = false;
     activeObject_.Reset();
     if (inPlaceObject_) {
@@ -141,15 +130,13 @@ void BrowserHost::Deactivate()
     }
 }
 
-IWebBrowser2& BrowserHost::WebBrowser()
-{
+IWebBrowser2& BrowserHost::WebBrowser() {
     if (!webBrowser_ && FAILED(oleObject_.As(&webBrowser_)))
         throw EOleSysError("Interface not supported", E_NOINTERFACE);
     return *webBrowser_.Get();
 }
 
-void BrowserHost::Navigate(const wchar_t* url)
-{
+void BrowserHost::Navigate(const wchar_t* url) {
     IWebBrowser2& browser = WebBrowser();
     VARIANT omitted;
     VariantInit(&omitted);
@@ -162,13 +149,11 @@ void BrowserHost::Navigate(const wchar_t* url)
     OleCheckCall(hr, &browser, IID_IWebBrowser2);
 }
 
-void BrowserHost::Refresh()
-{
+void BrowserHost::Refresh() {
     IWebBrowser2& browser = WebBrowser();
     OleCheckCall(browser.Refresh(), &browser, IID_IWebBrowser2);
 }
 
-bool BrowserHost::TranslateAccelerator(MSG& message)
-{
+bool BrowserHost::TranslateAccelerator(MSG& message) {
     return activeObject_ && activeObject_->TranslateAccelerator(&message) == S_OK;
 }

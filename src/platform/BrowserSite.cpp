@@ -11,8 +11,7 @@ constexpr UINT kProgressChangeArgCount = 2;
 constexpr UINT kProgressMaxArg = 0;
 constexpr UINT kProgressArg = 1;
 
-bool ReadInt32(VARIANT& argument, std::int32_t& value)
-{
+bool ReadInt32(VARIANT& argument, std::int32_t& value) {
     VARIANT converted;
     VariantInit(&converted);
     if (FAILED(VariantChangeType(&converted, &argument, 0, VT_I4))) return false;
@@ -22,17 +21,13 @@ bool ReadInt32(VARIANT& argument, std::int32_t& value)
 
 }  // namespace
 
-STDMETHODIMP BrowserSite::QueryInterface(REFIID iid, void** object)
-{
+STDMETHODIMP BrowserSite::QueryInterface(REFIID iid, void** object) {
     if (object == nullptr) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IOleClientSite)
-        *object = static_cast<IOleClientSite*>(this);
-    else if (iid == IID_IOleWindow || iid == IID_IOleInPlaceSite)
-        *object = static_cast<IOleInPlaceSite*>(this);
+    if (iid == IID_IUnknown || iid == IID_IOleClientSite) *object = static_cast<IOleClientSite*>(this);
+    else if (iid == IID_IOleWindow || iid == IID_IOleInPlaceSite) *object = static_cast<IOleInPlaceSite*>(this);
     else if (iid == IID_IOleInPlaceUIWindow || iid == IID_IOleInPlaceFrame)
         *object = static_cast<IOleInPlaceFrame*>(this);
-    else if (iid == IID_IDispatch || iid == DIID_DWebBrowserEvents2)
-        *object = static_cast<IDispatch*>(this);
+    else if (iid == IID_IDispatch || iid == DIID_DWebBrowserEvents2) *object = static_cast<IDispatch*>(this);
     else {
         *object = nullptr;
         return E_NOINTERFACE;
@@ -41,40 +36,32 @@ STDMETHODIMP BrowserSite::QueryInterface(REFIID iid, void** object)
     return S_OK;
 }
 
-STDMETHODIMP_(ULONG) BrowserSite::AddRef()
-{
-    return ++references_;
-}
+STDMETHODIMP_(ULONG) BrowserSite::AddRef() { return ++references_; }
 
-STDMETHODIMP_(ULONG) BrowserSite::Release()
-{
+STDMETHODIMP_(ULONG) BrowserSite::Release() {
     const ULONG remaining = --references_;
     if (remaining == 0) delete this;
     return remaining;
 }
 
-STDMETHODIMP BrowserSite::GetMoniker(DWORD, DWORD, IMoniker** moniker)
-{
+STDMETHODIMP BrowserSite::GetMoniker(DWORD, DWORD, IMoniker** moniker) {
     if (moniker != nullptr) *moniker = nullptr;
     return E_NOTIMPL;
 }
 
-STDMETHODIMP BrowserSite::GetContainer(IOleContainer** container)
-{
+STDMETHODIMP BrowserSite::GetContainer(IOleContainer** container) {
     if (container != nullptr) *container = nullptr;
     return E_NOINTERFACE;
 }
 
-STDMETHODIMP BrowserSite::GetWindow(HWND* window)
-{
+STDMETHODIMP BrowserSite::GetWindow(HWND* window) {
     if (window == nullptr) return E_POINTER;
     *window = owner_ != nullptr ? owner_->SiteWindow() : nullptr;
     return *window != nullptr ? S_OK : E_FAIL;
 }
 
-STDMETHODIMP BrowserSite::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document,
-                                           RECT* position, RECT* clip, OLEINPLACEFRAMEINFO* frameInfo)
-{
+STDMETHODIMP BrowserSite::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document, RECT* position,
+                                           RECT* clip, OLEINPLACEFRAMEINFO* frameInfo) {
     if (frame == nullptr || document == nullptr || position == nullptr || clip == nullptr || frameInfo == nullptr)
         return E_POINTER;
     if (owner_ == nullptr) return E_FAIL;
@@ -90,8 +77,7 @@ STDMETHODIMP BrowserSite::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlace
     return S_OK;
 }
 
-STDMETHODIMP BrowserSite::GetTypeInfoCount(UINT* count)
-{
+STDMETHODIMP BrowserSite::GetTypeInfoCount(UINT* count) {
     if (count == nullptr) return E_POINTER;
     *count = 0;
     return S_OK;
@@ -103,9 +89,8 @@ STDMETHODIMP BrowserSite::GetTypeInfoCount(UINT* count)
 // site's, which the control asks for ambient properties with property gets;
 // those must not look answered, or the control takes the empty answer as a
 // setting.
-STDMETHODIMP BrowserSite::Invoke(DISPID dispid, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT*,
-                                 EXCEPINFO*, UINT*)
-{
+STDMETHODIMP BrowserSite::Invoke(DISPID dispid, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
+                                 UINT*) {
     if ((flags & DISPATCH_METHOD) == 0) return DISP_E_MEMBERNOTFOUND;
     if (dispid != DISPID_PROGRESSCHANGE || owner_ == nullptr || params == nullptr ||
         params->cArgs != kProgressChangeArgCount || params->rgvarg == nullptr)

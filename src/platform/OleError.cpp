@@ -8,25 +8,22 @@
 
 using Microsoft::WRL::ComPtr;
 
-std::string SystemErrorText(HRESULT hr)
-{
+std::string SystemErrorText(HRESULT hr) {
     wchar_t* buffer = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-        static_cast<DWORD>(hr), 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    const DWORD length =
+        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
     std::string text;
     if (length != 0 && buffer != nullptr) text = Narrow(std::wstring_view(buffer, length));
     LocalFree(buffer);
     return text;
 }
 
-void OleCheck(HRESULT hr)
-{
+void OleCheck(HRESULT hr) {
     if (FAILED(hr)) throw EOleSysError(OleErrorMessage({}, SystemErrorText(hr), hr), hr);
 }
 
-void OleCheckCall(HRESULT hr, IUnknown* object, REFIID iid)
-{
+void OleCheckCall(HRESULT hr, IUnknown* object, REFIID iid) {
     if (SUCCEEDED(hr)) return;
     std::string description;
     // The thread's error object belongs to this call only where the object

@@ -7,8 +7,7 @@ using PointConversion = BOOL(WINAPI*)(HWND, POINT*);
 // The per-monitor form where the platform has it (Windows 8.1 on), else the
 // older one (Windows Vista on); both are looked up, not imported, so that the
 // program still starts on a platform with neither.
-PointConversion FindConversion(const char* perMonitor, const char* plain)
-{
+PointConversion FindConversion(const char* perMonitor, const char* plain) {
     HMODULE user32 = GetModuleHandleW(L"user32.dll");
     if (user32 == nullptr) return nullptr;
     FARPROC found = GetProcAddress(user32, perMonitor);
@@ -16,8 +15,7 @@ PointConversion FindConversion(const char* perMonitor, const char* plain)
     return reinterpret_cast<PointConversion>(reinterpret_cast<void*>(found));
 }
 
-POINT Converted(PointConversion conversion, HWND window, POINT point)
-{
+POINT Converted(PointConversion conversion, HWND window, POINT point) {
     POINT converted = point;
     if (conversion != nullptr && conversion(window, &converted)) return converted;
     return point;
@@ -25,23 +23,20 @@ POINT Converted(PointConversion conversion, HWND window, POINT point)
 
 }  // namespace
 
-int ScreenPixelsPerInch(int index)
-{
+int ScreenPixelsPerInch(int index) {
     HDC screen = GetDC(nullptr);
     const int ppi = GetDeviceCaps(screen, index);
     ReleaseDC(nullptr, screen);
     return ppi;
 }
 
-POINT LogicalToPhysical(HWND window, POINT point)
-{
+POINT LogicalToPhysical(HWND window, POINT point) {
     static const PointConversion conversion =
         FindConversion("LogicalToPhysicalPointForPerMonitorDPI", "LogicalToPhysicalPoint");
     return Converted(conversion, window, point);
 }
 
-POINT PhysicalToLogical(HWND window, POINT point)
-{
+POINT PhysicalToLogical(HWND window, POINT point) {
     static const PointConversion conversion =
         FindConversion("PhysicalToLogicalPointForPerMonitorDPI", "PhysicalToLogicalPoint");
     return Converted(conversion, window, point);

@@ -2,7 +2,6 @@
 
 #include <shellapi.h>
 
-void OpenAddress(HWND owner, const char* address)
-{
+void OpenAddress(HWND owner, const char* address) {
     ShellExecuteA(owner, nullptr, address, nullptr, nullptr, SW_SHOWNORMAL);
 }

@@ -2,8 +2,7 @@
 
 #include <windows.h>
 
-std::wstring Widen(std::string_view utf8)
-{
+std::wstring Widen(std::string_view utf8) {
     if (utf8.empty()) return {};
     const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
     std::wstring result(static_cast<size_t>(length), L'\0');
@@ -11,11 +10,10 @@ std::wstring Widen(std::string_view utf8)
     return result;
 }
 
-std::string Narrow(std::wstring_view utf16)
-{
+std::string Narrow(std::wstring_view utf16) {
     if (utf16.empty()) return {};
-    const int length = WideCharToMultiByte(CP_UTF8, 0, utf16.data(), static_cast<int>(utf16.size()), nullptr, 0,
-                                           nullptr, nullptr);
+    const int length =
+        WideCharToMultiByte(CP_UTF8, 0, utf16.data(), static_cast<int>(utf16.size()), nullptr, 0, nullptr, nullptr);
     std::string result(static_cast<size_t>(length), '\0');
     WideCharToMultiByte(CP_UTF8, 0, utf16.data(), static_cast<int>(utf16.size()), result.data(), length, nullptr,
                         nullptr);

@@ -13,7 +13,7 @@ inline std::optional<std::int32_t> ModelStrToInt(std::string_view text) {
     const bool negative = rest.starts_with('-');
     if (negative || rest.starts_with('+')) rest.remove_prefix(1);
     const bool hex = rest.starts_with("0x") || rest.starts_with("0X") || rest.starts_with('$') ||
-                     rest.starts_with('x') || rest.starts_with('X');
+        rest.starts_with('x') || rest.starts_with('X');
     if (hex) rest.remove_prefix(rest.starts_with('0') ? 2 : 1);
     const std::string_view alphabet = hex ? "0123456789abcdefABCDEF" : "0123456789";
     if (rest.empty() || rest.find_first_not_of(alphabet) != std::string_view::npos) return std::nullopt;

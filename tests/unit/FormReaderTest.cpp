@@ -7,18 +7,17 @@
 
 namespace {
 
-constexpr std::string_view kSample =
-    "form Form1: TForm1\r\n"
-    "  Left 432\n"
-    "  Caption \"Open \\\"Positions\\\" \\\\ on\\n\"\n"
-    "  Font.Style [fsBold, fsUnderline]\n"
-    "# a comment\n"
-    "component WebBrowser1: TWebBrowser\n"
-    "  ControlData <4C00 0000\n"
-    "    FF>\n"
-    "  Top -9223372036854775808\n"
-    "component Timer1: TTimer\n"
-    "  OnTimer Timer1Timer\n";
+constexpr std::string_view kSample = "form Form1: TForm1\r\n"
+                                     "  Left 432\n"
+                                     "  Caption \"Open \\\"Positions\\\" \\\\ on\\n\"\n"
+                                     "  Font.Style [fsBold, fsUnderline]\n"
+                                     "# a comment\n"
+                                     "component WebBrowser1: TWebBrowser\n"
+                                     "  ControlData <4C00 0000\n"
+                                     "    FF>\n"
+                                     "  Top -9223372036854775808\n"
+                                     "component Timer1: TTimer\n"
+                                     "  OnTimer Timer1Timer\n";
 
 TEST(FormReader, ReadsTheSample) {
     const FormDefinition form = ParseFormDefinition(kSample);
@@ -40,7 +39,9 @@ struct Reader : FormReader {
 };
 
 TEST(FormReader, FailuresNameWhereTheyAre) {
+    // clang-format off
     struct Row { std::string_view text, message; };
+    // clang-format on
     const Row kRows[] = {
         {"", "Form definition line 1: no form line"},
         {"Left 1", "Form definition line 1: property before the form line"},
@@ -66,9 +67,7 @@ TEST(FormReader, FailuresNameWhereTheyAre) {
         try {
             ReadFormDefinition(ParseFormDefinition(r.text), reader);
             ADD_FAILURE() << "read: " << r.text;
-        } catch (const EReadError& error) {
-            EXPECT_EQ(error.Message(), r.message) << r.text;
-        }
+        } catch (const EReadError& error) { EXPECT_EQ(error.Message(), r.message) << r.text; }
     }
 }
 

@@ -14,6 +14,7 @@ struct Row {
     std::optional<std::uint32_t> period = std::nullopt;  // refused
 };
 
+// clang-format off
 const Row kRows[] = {
     {"5", 5, 300000}, {"05", 5, 300000}, {"0", 0, 0}, {"-0", 0, 0}, {"+3", 3, 180000}, {" 10", 10, 600000},
     {"$A", 10, 600000}, {"0xA", 10, 600000}, {"xA", 10, 600000}, {"Xa", 10, 600000}, {"0X1f", 31, 1860000},
@@ -24,6 +25,7 @@ const Row kRows[] = {
     {"2147483648"}, {"-2147483649"}, {"99999999999999999999"}, {"$100000000"}, {"00x1"}, {"1x"},
     {std::string_view("1\0", 2)},
 };
+// clang-format on
 
 TEST(Number, TextToMinutesToPeriod) {
     for (const Row& row : kRows) {

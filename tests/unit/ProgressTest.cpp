@@ -28,6 +28,7 @@ struct Row {
     std::string_view error = "";
 };
 
+// clang-format off
 const Row kWide[] = {
     {500, 1000, 100, 0},  // no window yet: stored, nothing lost
     {0, kCreate, 1000, 500},  // the range goes first, or 500 is cut to 100
@@ -42,9 +43,12 @@ const Row kNarrow[] = {
     {10, 65536, 65535, 0, "Value must be between 0 and 65535"}, {-1, 100, 100, 0, "Value must be between 0 and 65535"},
     {65535, 65535, 65535, 65535},
 };
+// clang-format on
 
 TEST(Progress, ChangePairsAndBarStates) {
+    // clang-format off
     struct Mode { std::string_view name; bool wide; std::span<const Row> rows; };
+    // clang-format on
     for (const Mode& mode : {Mode{"32-bit", true, kWide}, Mode{"16-bit", false, kNarrow}}) {
         FakeBar bar;
         ProgressRange range(bar, mode.wide);
@@ -61,9 +65,7 @@ TEST(Progress, ChangePairsAndBarStates) {
                     bar.exists = true;
                     range.WindowCreated();
                 }
-            } catch (const EInvalidOperation& failure) {
-                error = failure.Message();
-            }
+            } catch (const EInvalidOperation& failure) { error = failure.Message(); }
             const std::string name = std::string(mode.name) + " row " + std::to_string(i);
             EXPECT_EQ(error, row.error) << name;
             EXPECT_EQ(bar.hi, row.barMax) << name;

@@ -10,7 +10,10 @@ struct FakeTimer : PlatformTimer {
     std::string calls;
     bool refuse = false;
     void Kill() override { calls += "kill "; }
-    bool Start(std::uint32_t interval) override { calls += "start " + std::to_string(interval) + " "; return !refuse; }
+    bool Start(std::uint32_t interval) override {
+        calls += "start " + std::to_string(interval) + " ";
+        return !refuse;
+    }
 };
 
 enum class Set { Interval, Enabled, Handler };
@@ -22,6 +25,7 @@ struct Step {
 };
 
 // Class default 1000 ms; the form sets Interval 300000, then attaches OnTimer.
+// clang-format off
 const Step kSteps[] = {
     {Set::Interval, 300000, "kill "}, {Set::Handler, 1, "kill start 300000 "},
     {Set::Interval, 300000, ""},  // "05" after "5": the countdown goes on
@@ -31,6 +35,7 @@ const Step kSteps[] = {
     {Set::Interval, 4294920000u, "kill start 4294920000 "}, {Set::Handler, 1, "kill start 4294920000 "},  // re-arms
     {Set::Enabled, 0, "kill "}, {Set::Interval, 60000, "kill "}, {Set::Enabled, 1, "kill start 60000 "},
 };
+// clang-format on
 
 TEST(Timer, RearmRules) {
     FakeTimer platform;
@@ -44,9 +49,7 @@ TEST(Timer, RearmRules) {
             if (step.what == Set::Interval) schedule.SetInterval(step.value);
             if (step.what == Set::Enabled) schedule.SetEnabled(step.value != 0);
             if (step.what == Set::Handler) schedule.SetHandlerAttached(step.value != 0);
-        } catch (const EOutOfResources& failure) {
-            error = failure.Message();
-        }
+        } catch (const EOutOfResources& failure) { error = failure.Message(); }
         EXPECT_EQ(platform.calls, step.calls) << "row " << row;
         EXPECT_EQ(error, step.refused ? "Not enough timers available" : "") << "row " << row;
         if (step.what == Set::Interval) { EXPECT_EQ(schedule.Interval(), step.value) << "row " << row; }

@@ -47,9 +47,9 @@ std::string Seen(HRESULT hr, VARIANT& child) {
     HWND window = nullptr;
     ComPtr<IAccessible> object;
     if (child.vt == VT_DISPATCH && child.pdispVal) child.pdispVal->QueryInterface(IID_PPV_ARGS(&object));
-    std::string seen = child.vt == VT_I4 ? "id " + std::to_string(child.lVal)
-                       : object && SUCCEEDED(WindowFromAccessibleObject(object.Get(), &window)) ? Utf8(ClassOf(window))
-                       : Hex(hr);
+    std::string seen = child.vt == VT_I4                                         ? "id " + std::to_string(child.lVal)
+        : object && SUCCEEDED(WindowFromAccessibleObject(object.Get(), &window)) ? Utf8(ClassOf(window))
+                                                                                 : Hex(hr);
     VariantClear(&child);
     return seen;
 }
@@ -66,7 +66,12 @@ std::optional<bool> Loaded(DWORD process, const wchar_t* module) {
 }
 
 // In reading order, with the layout's label index (-1: a window of that class), role, state and name.
-struct ChildRow { int label; const wchar_t* window; LONG role, state; const char* name; };
+struct ChildRow {
+    int label;
+    const wchar_t* window;
+    LONG role, state;
+    const char* name;
+};
 const ChildRow kChildren[] = {
     {2, nullptr, ROLE_SYSTEM_STATICTEXT, STATE_SYSTEM_READONLY, "Обновлять каждые"},
     {-1, L"Edit"},
@@ -84,7 +89,10 @@ void ExpectAccessible(const Viewer& v, const std::function<void()>& close) {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     HWND main = v.Main();
     Layout layout = ExpectedLayout(options.host);
-    auto screen = [&](RECT r) { MapWindowPoints(main, HWND_DESKTOP, reinterpret_cast<POINT*>(&r), 2); return r; };
+    auto screen = [&](RECT r) {
+        MapWindowPoints(main, HWND_DESKTOP, reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    };
     // Wine lists no module of a 32-bit process to a 64-bit one.
     const std::optional<bool> loaded = Loaded(v.ProcessId(), L"oleacc.dll");
     if (loaded) Expect(!*loaded, "the accessibility library is not loaded before a reader asks");
@@ -136,8 +144,10 @@ void ExpectAccessible(const Viewer& v, const std::function<void()>& close) {
         // Where it shows on the screen: the layout's place, holding all its ink; a link's caption extent is known.
         LONG x = 0, y = 0, w = 0, h = 0;
         form->accLocation(&x, &y, &w, &h, Child(id));
-        LONG end = row.label == 2 ? layout.edit.left : row.label == 3 ? layout.labels[0].left
-                   : row.label == 0 ? layout.labels[1].left : picture.width + 4;  // where the next child begins
+        LONG end = row.label == 2 ? layout.edit.left
+            : row.label == 3      ? layout.labels[0].left
+            : row.label == 0      ? layout.labels[1].left
+                                  : picture.width + 4;  // where the next child begins
         RECT at{x, y, x + w, y + h}, ink = picture.InkBounds({place.left - 4, 0, end - 4, layout.browser.top});
         RECT expectedAt = screen(place);
         if (!link) expectedAt.right = at.right, expectedAt.bottom = at.bottom;  // a face that may vary: its ink tells

@@ -21,9 +21,13 @@ std::vector<std::string> events;  // what the probes, the timer and the failure 
 class TProbe : public TControl {
 public:
     using TControl::TControl;
-    ~TProbe() override { if (whileGoing) whileGoing(); }
+    ~TProbe() override {
+        if (whileGoing) whileGoing();
+    }
     void Paint(HDC) override { events.push_back(Name() + " painted"); }
-    void BoundsChanged() override { if (std::exchange(failMove, false)) throw EOutOfResources("planted"); }
+    void BoundsChanged() override {
+        if (std::exchange(failMove, false)) throw EOutOfResources("planted");
+    }
     bool failMove = false;
     std::function<void()> whileGoing;  // as the messages a form hears while a child window is destroyed
 };
@@ -42,7 +46,10 @@ protected:
         if (name == "TTimer") return std::make_unique<TTimer>(this);
         return name == "TProbe" ? std::make_unique<TProbe>(this) : TForm::NewComponent(name);
     }
-    void BindComponents() override { Bind("Probe1", Probe1); Bind("Probe2", Probe2); }
+    void BindComponents() override {
+        Bind("Probe1", Probe1);
+        Bind("Probe2", Probe2);
+    }
 };
 
 long long CountSince(size_t from, const std::string& event) {
@@ -57,7 +64,9 @@ void ScenarioComponents() {
     for (auto [definition, error] : {std::pair{L"TPROBEUNBOUND", "Member TProbeForm.Probe2 not bound"},
                                      {L"TPROBEHANDLER", "Error reading ProbeForm.OnCreate: Method None not found"}}) {
         std::string read;
-        try { TProbeForm unread(definition); } catch (const Exception& failure) { read = failure.Message(); }
+        try {
+            TProbeForm unread(definition);
+        } catch (const Exception& failure) { read = failure.Message(); }
         ExpectEq(error, read, Utf8(definition) + " fails to load");
     }
     const DWORD armed = GetTickCount();
@@ -89,8 +98,9 @@ void ScenarioComponents() {
     Pump(500);
     Picture picture(window);
     auto has = [&](LONG top, DWORD rgb) {  // a DIB pixel is 0xRRGGBB; the labels are rows 40 and 60, 13 high
-        return std::any_of(picture.pixels.begin() + top * picture.width, picture.pixels.begin() + (top + 13) *
-                           picture.width, [&](DWORD pixel) { return (pixel & 0xFFFFFF) == rgb; });
+        return std::any_of(picture.pixels.begin() + top * picture.width,
+                           picture.pixels.begin() + (top + 13) * picture.width,
+                           [&](DWORD pixel) { return (pixel & 0xFFFFFF) == rgb; });
     };
     ExpectEq(0xFFFFC0, picture.pixels[0] & 0xFFFFFF, "the window paints in the new clWindow");
     Expect(has(40, 0x008000), "a label in clWindowText paints in the new one");

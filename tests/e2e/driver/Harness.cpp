@@ -32,8 +32,9 @@ INPUT KeyInput(WORD key, bool up) {
 INPUT MouseInput(DWORD flags, HWND window = nullptr, POINT at = {}) {
     if (window) ClientToScreen(window, &at);
     if (window) flags |= MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    return {INPUT_MOUSE, {{LONG((at.x * 65536LL + 32768) / GetSystemMetrics(SM_CXSCREEN)),
-                           LONG((at.y * 65536LL + 32768) / GetSystemMetrics(SM_CYSCREEN)), 0, flags}}};
+    return {INPUT_MOUSE,
+            {{LONG((at.x * 65536LL + 32768) / GetSystemMetrics(SM_CXSCREEN)),
+              LONG((at.y * 65536LL + 32768) / GetSystemMetrics(SM_CYSCREEN)), 0, flags}}};
 }
 
 // Loads the hook into the suspended viewer before any of its own code runs.
@@ -84,7 +85,7 @@ std::string Utf8(const std::wstring& text) {
 
 std::string RectText(const RECT& r) {
     return std::to_string(r.left) + "," + std::to_string(r.top) + " " + std::to_string(r.right - r.left) + "x" +
-           std::to_string(r.bottom - r.top);
+        std::to_string(r.bottom - r.top);
 }
 
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
@@ -96,15 +97,21 @@ bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
 // Not in every wait: Wine reads the driver's X focus events while it pumps, which races the activation rows.
 void Pump(DWORD ms, const std::function<bool()>& done) {
     MSG next{};
-    WaitFor([&] { while (PeekMessageW(&next, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&next); return done(); }, ms);
+    WaitFor(
+        [&] {
+            while (PeekMessageW(&next, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&next);
+            return done();
+        },
+        ms);
 }
 
 WinEvents::WinEvents(DWORD processId, DWORD first, DWORD last)
-    : hook_(SetWinEventHook(first, last, nullptr,
-                            [](HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child, DWORD, DWORD) {
-                                heard.emplace_back(event, window, object, child);
-                            },
-                            processId, 0, WINEVENT_OUTOFCONTEXT)) {
+    : hook_(SetWinEventHook(
+          first, last, nullptr,
+          [](HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child, DWORD, DWORD) {
+              heard.emplace_back(event, window, object, child);
+          },
+          processId, 0, WINEVENT_OUTOFCONTEXT)) {
     heard.clear();
 }
 
@@ -183,7 +190,8 @@ Viewer::Viewer(const Launch& launch) {
         {L"QB_DOUBLE_LOG", doubleLog.path = options.work + L"\\" + wide(launch.tag) + L".double"},
         {L"QB_HOOK_LOG", hookLog.path = options.work + L"\\" + wide(launch.tag) + L".hook"},
         {L"QB_RECORDER_LOG", shellLog.path = options.work + L"\\" + wide(launch.tag) + L".shell"},
-        {L"QB_DOUBLE_FAIL", wide(launch.doubleFail)}, {L"QB_HOOK_FAULT", wide(launch.hookFault)},
+        {L"QB_DOUBLE_FAIL", wide(launch.doubleFail)},
+        {L"QB_HOOK_FAULT", wide(launch.hookFault)},
         {L"QB_HOOK_WINDOWS_SHOW", launch.windowsShow ? L"1" : L""},
     };
     for (const auto& [name, value] : variables) SetEnvironmentVariableW(name, value.empty() ? nullptr : value.c_str());
@@ -194,8 +202,8 @@ Viewer::Viewer(const Launch& launch) {
     bool hook = (launch.hook || launch.windowsShow || !launch.hookFault.empty()) && options.injectable;
     std::wstring commandLine = L"\"" + options.exe + L"\"";
     PROCESS_INFORMATION info{};
-    if (!CreateProcessW(options.exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                        hook ? CREATE_SUSPENDED : 0, nullptr, nullptr, &startup, &info)) {
+    if (!CreateProcessW(options.exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, hook ? CREATE_SUSPENDED : 0,
+                        nullptr, nullptr, &startup, &info)) {
         Expect(false, "viewer starts (" + launch.tag + ")", "CreateProcess error " + std::to_string(GetLastError()));
         return;
     }
@@ -219,13 +227,15 @@ Viewer::~Viewer() {
 
 std::vector<HWND> Viewer::TopLevels() const {
     std::pair<DWORD, std::vector<HWND>> search{processId_, {}};
-    EnumWindows([](HWND window, LPARAM context) -> BOOL {
-        auto* s = reinterpret_cast<decltype(search)*>(context);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner == s->first) s->second.push_back(window);
-        return TRUE;
-    }, LPARAM(&search));
+    EnumWindows(
+        [](HWND window, LPARAM context) -> BOOL {
+            auto* s = reinterpret_cast<decltype(search)*>(context);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner == s->first) s->second.push_back(window);
+            return TRUE;
+        },
+        LPARAM(&search));
     return search.second;
 }
 
@@ -299,10 +309,13 @@ LRESULT Viewer::Command(const std::string& command) const {
 
 LRESULT Viewer::CommandDuring(const std::string& command, const std::function<void()>& meanwhile) const {
     std::pair<const Viewer*, std::string> call{this, command};
-    HANDLE thread = CreateThread(nullptr, 0, [](void* context) -> DWORD {
-        auto* c = static_cast<decltype(call)*>(context);
-        return DWORD(c->first->Command(c->second));
-    }, &call, 0, nullptr);
+    HANDLE thread = CreateThread(
+        nullptr, 0,
+        [](void* context) -> DWORD {
+            auto* c = static_cast<decltype(call)*>(context);
+            return DWORD(c->first->Command(c->second));
+        },
+        &call, 0, nullptr);
     meanwhile();
     DWORD answer = 0;  // STILL_ACTIVE if the command has not come back
     WaitForSingleObject(thread, 15000);

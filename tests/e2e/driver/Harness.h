@@ -20,15 +20,16 @@ std::string RectText(const RECT& rect);  // "left,top widthxheight"
 
 struct Options {
     std::wstring exe, work, host, broker;
-    bool withDouble = true;   // false: Wine's own browser control
-    bool injectable = true;   // the driver can load the hook into the viewer
+    bool withDouble = true;  // false: Wine's own browser control
+    bool injectable = true;  // the driver can load the hook into the viewer
 };
 extern Options options;
 
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
 // Runs this thread's messages until done, or for at most ms: Wine shows a window's new pixels on the screen, and hands
 // over the events of an out-of-context WinEvent hook, only then.
-void Pump(DWORD ms, const std::function<bool()>& done = [] { return false; });
+void Pump(
+    DWORD ms, const std::function<bool()>& done = [] { return false; });
 std::wstring ClassOf(HWND window);
 std::wstring TextOf(HWND window);
 RECT RectIn(HWND window, HWND reference);  // in the client coordinates of reference
@@ -61,15 +62,18 @@ struct LogFile {
 };
 
 struct Launch {
-    std::string tag;              // names the logs
-    std::string doubleFail;       // QB_DOUBLE_FAIL
-    std::string hookFault;        // QB_HOOK_FAULT, with the hook loaded
-    bool hook = false;            // load the hook that logs timers and shell calls
-    std::optional<WORD> show;     // STARTF_USESHOWWINDOW
-    bool windowsShow = false;     // with the hook, the viewer's ShowWindow minimises and restores as Windows' does
+    std::string tag;  // names the logs
+    std::string doubleFail;  // QB_DOUBLE_FAIL
+    std::string hookFault;  // QB_HOOK_FAULT, with the hook loaded
+    bool hook = false;  // load the hook that logs timers and shell calls
+    std::optional<WORD> show;  // STARTF_USESHOWWINDOW
+    bool windowsShow = false;  // with the hook, the viewer's ShowWindow minimises and restores as Windows' does
 };
 
-struct Box { HWND window = nullptr; std::string caption, text; };
+struct Box {
+    HWND window = nullptr;
+    std::string caption, text;
+};
 
 class Viewer {
 public:

@@ -84,8 +84,9 @@ RECT Picture::InkBounds(const RECT& region) const {
     RECT ink{LONG_MAX, LONG_MAX, LONG_MIN, LONG_MIN};
     for (LONG y = std::max(0L, region.top); y < std::min(LONG(height), region.bottom); ++y)
         for (LONG x = std::max(0L, region.left); x < std::min(LONG(width), region.right); ++x)
-            if (Ink(x, y)) ink = {std::min(ink.left, x), std::min(ink.top, y), std::max(ink.right, x + 1),
-                                  std::max(ink.bottom, y + 1)};
+            if (Ink(x, y))
+                ink = {std::min(ink.left, x), std::min(ink.top, y), std::max(ink.right, x + 1),
+                       std::max(ink.bottom, y + 1)};
     return ink.left == LONG_MAX ? RECT{} : ink;
 }
 

@@ -74,7 +74,7 @@ void ExpectClosed(const Viewer& v, const std::string& how, HWND target = nullptr
 struct StartupRow {
     const char *name, *doubleFail, *hookFault;
     std::string text;  // what the first box's text must contain
-    DWORD exitCode;    // 217 with the run-time error's box, captioned "Error"
+    DWORD exitCode;  // 217 with the run-time error's box, captioned "Error"
     bool objectMade;
 };
 
@@ -98,14 +98,16 @@ void StartupRows(size_t count) {
         // A load that fails may be reported by the error display first; the start-up box must come all the same.
         bool found = false;
         std::optional<DWORD> code;
-        WaitFor([&] {
-            if (std::optional<Box> box = v.Boxes().empty() ? std::nullopt : v.WaitBox()) {
-                seen += "[" + box->caption + ": " + box->text + "] ";
-                found = found || (box->caption == caption && box->text.find(row.text) != std::string::npos);
-                v.Dismiss(box->window);
-            }
-            return (code = v.WaitExit(100)).has_value();
-        }, 30000);
+        WaitFor(
+            [&] {
+                if (std::optional<Box> box = v.Boxes().empty() ? std::nullopt : v.WaitBox()) {
+                    seen += "[" + box->caption + ": " + box->text + "] ";
+                    found = found || (box->caption == caption && box->text.find(row.text) != std::string::npos);
+                    v.Dismiss(box->window);
+                }
+                return (code = v.WaitExit(100)).has_value();
+            },
+            30000);
         Expect(found, name("a box [" + caption + "] with [" + row.text + "]"), seen);
         if (Expect(code.has_value(), name("the viewer ends"))) ExpectEq(row.exitCode, *code, name("exit code"));
         Expect(v.doubleLog.Count(kLoad) <= 1, name("the saved state is loaded once at most"));
@@ -121,9 +123,11 @@ struct LifecycleRow {
     WORD show;
     const wchar_t* minimise;  // the class of the window SC_MINIMIZE goes to: the main window or the taskbar's
     Shown shown;
-    bool toApplication; UINT message; WPARAM wParam;  // the close: to the application window or the main one
+    bool toApplication;
+    UINT message;
+    WPARAM wParam;  // the close: to the application window or the main one
     bool windows = true;  // the viewer's ShowWindow as Windows' (false: as Wine's, which leaves the owned window shown)
-    bool box = false;     // a failing tick opens a box while minimised, and the taskbar restores under it
+    bool box = false;  // a failing tick opens a box while minimised, and the taskbar restores under it
 };
 
 constexpr LifecycleRow kLifecycleRows[] = {
@@ -229,8 +233,7 @@ void ExpectLayout(const Viewer& v) {
         if (order[k] < 2)  // a link, whose face and so extent are known
             Expect(ink.top >= label.top && ink.bottom <= label.bottom && ink.right <= right && ink.right >= right - 4,
                    name + " within its caption's extent " + RectText(label), RectText(ink));
-        else
-            Expect(picture.DistinctGlyphs(region) >= 4, name + " shows letters, not boxes");
+        else Expect(picture.DistinctGlyphs(region) >= 4, name + " shows letters, not boxes");
     }
 }
 
@@ -251,7 +254,9 @@ constexpr ProgressRow kProgressRows[] = {
 void ExpectProgress(const Viewer& v, const ProgressRow& row) {
     std::string event = "progress " + to_string(row.progress) + " " + to_string(row.max);
     // The event's answer waits for the box it brings.
-    LRESULT answer = v.CommandDuring(event, [&] { if (row.box) v.ExpectBox(row.box, event); });
+    LRESULT answer = v.CommandDuring(event, [&] {
+        if (row.box) v.ExpectBox(row.box, event);
+    });
     ExpectEq(1, answer, event + ": answered S_OK");
     ExpectEq(row.expectedMax, SendBounded(Bar(v), PBM_GETRANGE, FALSE, 0), event + ": bar maximum");
     ExpectEq(row.expectedPosition, SendBounded(Bar(v), PBM_GETPOS), event + ": bar position");
@@ -275,9 +280,10 @@ constexpr std::pair<const char*, const char*> kRefreshFailures[] = {
 struct EditRow {
     const wchar_t* keys;
     const char *text, *box;  // the last box the keys bring, if any
-    const char* timers;      // the timer calls of the last key
+    const char* timers;  // the timer calls of the last key
 };
 
+// clang-format off
 constexpr EditRow kEditRows[] = {
     {L"\2" L"0", "05", nullptr, ""},  // the same period: the countdown goes on
     {L"\1" L"1", "1", nullptr, "KillTimer id=1; SetTimer id=1 period=60000 result=1"},
@@ -291,13 +297,17 @@ constexpr EditRow kEditRows[] = {
     {L"\1 3", " 3", nullptr, "KillTimer id=1; SetTimer id=1 period=180000 result=1"},
     {L"\3 ", " 3 ", "' 3 ' is not a valid integer value.", ""},
 };
+// clang-format on
 // The row of the scenarios that type one text; a row put in before it must not move it unseen.
 constexpr std::span<const EditRow> kTenX(&kEditRows[6], 1);
 static_assert(std::string_view(kTenX[0].text) == "10x");
 
 void Key(wchar_t key) {
     switch (key) {
-    case L'\1': PressKey(VK_END); PressKey(VK_HOME, VK_SHIFT); break;
+    case L'\1':
+        PressKey(VK_END);
+        PressKey(VK_HOME, VK_SHIFT);
+        break;
     case L'\2': PressKey(VK_HOME); break;
     case L'\3': PressKey(VK_END); break;
     case L'\b': PressKey(VK_BACK); break;
@@ -410,8 +420,9 @@ void ExpectNestedBoxes(const Viewer& v) {
     WaitFor([&] { return v.Command("query refreshes") == refreshes + LRESULT(kMaxNestedBoxes) + 2; });
     ExpectEq(kMaxNestedBoxes, v.Boxes().size(), "boxes of different failures nest no deeper than the bound");
     LRESULT stack = v.Command("query stack"), each = stack / LRESULT(kMaxNestedBoxes);
-    Expect(stack > 0 && stack * 8 < kStackBytes, "the nested boxes take under an eighth of the stack, " +
-           to_string(each) + " bytes each", to_string(stack) + " bytes");
+    Expect(stack > 0 && stack * 8 < kStackBytes,
+           "the nested boxes take under an eighth of the stack, " + to_string(each) + " bytes each",
+           to_string(stack) + " bytes");
     v.Command("fail Refresh off");
     for (HWND box : v.Boxes()) v.Dismiss(box);
 }
@@ -562,12 +573,13 @@ void ScenarioRandom() {
     std::copy_if(std::begin(kEditRows), std::end(kEditRows), std::back_inserter(periods),
                  [](const EditRow& row) { return row.keys[0] == L'\1'; });
     ProgressRow bar{0, 0, 100, 0, nullptr};  // a refused pair leaves the bar as it was
-    const char* invalidText = nullptr;       // the box Edit1's text brings, if it is not a period
+    const char* invalidText = nullptr;  // the box Edit1's text brings, if it is not a period
     for (int step = 0; step < 40; ++step) {
         const std::string name = "step " + to_string(step);
         const size_t kind = pick(9);
-        std::printf("# %s: %s\n", name.c_str(), std::array{"period", "tick", "failing tick", "progress", "resize",
-                                                          "minimise", "session end", "link", "Tab"}[kind]);
+        std::printf("# %s: %s\n", name.c_str(),
+                    std::array{"period", "tick", "failing tick", "progress", "resize", "minimise", "session end",
+                               "link", "Tab"}[kind]);
         // Wine sends typed keys to the window that X focuses, which follows an activation a moment later.
         if (kind == 0 || kind == 8)
             SetForegroundWindow(main), WaitFor([&] { return v.Active() == main; }, 3000), Sleep(200);
@@ -639,6 +651,7 @@ void ScenarioRandom() {
     ExpectClosed(v, "after the steps");
 }
 
+// clang-format off
 constexpr std::pair<const char*, void (*)()> kScenarios[] = {
     {"startup", [] { StartupRows(std::size(kStartupRows)); }}, {"startup-refused", [] { StartupRows(1); }},
     {"lifecycle", ScenarioLifecycle}, {"layout", ScenarioLayout}, {"interaction", ScenarioInteraction},
@@ -646,13 +659,16 @@ constexpr std::pair<const char*, void (*)()> kScenarios[] = {
     {"monitors", ScenarioMonitors}, {"accessible", ScenarioAccessible}, {"components", ScenarioComponents},
     {"random", ScenarioRandom},
 };
+// clang-format on
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    // clang-format off
     const std::pair<const wchar_t*, std::wstring*> values[] = {
         {L"--exe", &options.exe}, {L"--work", &options.work}, {L"--host", &options.host},
         {L"--broker", &options.broker}};
+    // clang-format on
     for (int i = 2; i < argc; ++i) {
         for (auto [name, value] : values)
             if (argv[i] == std::wstring(name) && i + 1 < argc) *value = argv[++i];

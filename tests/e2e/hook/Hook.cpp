@@ -49,11 +49,14 @@ HINSTANCE WINAPI LoggedShellExecute(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR
 
 std::vector<HWND> OwnedBy(HWND owner) {
     std::pair<HWND, std::vector<HWND>> search{owner, {}};
-    EnumThreadWindows(GetCurrentThreadId(), [](HWND window, LPARAM context) -> BOOL {
-        auto* s = reinterpret_cast<decltype(search)*>(context);
-        if (GetWindow(window, GW_OWNER) == s->first) s->second.push_back(window);
-        return TRUE;
-    }, LPARAM(&search));
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM context) -> BOOL {
+            auto* s = reinterpret_cast<decltype(search)*>(context);
+            if (GetWindow(window, GW_OWNER) == s->first) s->second.push_back(window);
+            return TRUE;
+        },
+        LPARAM(&search));
     return search.second;
 }
 
@@ -63,7 +66,7 @@ std::vector<HWND> OwnedBy(HWND owner) {
 // it as WM_SHOWWINDOW with SW_PARENTCLOSING or SW_PARENTOPENING, and its default handling hides or shows it.
 BOOL WINAPI WindowsShowWindow(HWND window, int command) {
     bool minimising = command == SW_MINIMIZE || command == SW_SHOWMINIMIZED || command == SW_SHOWMINNOACTIVE ||
-                      command == SW_FORCEMINIMIZE;
+        command == SW_FORCEMINIMIZE;
     bool restoring = IsIconic(window) && !minimising && command != SW_HIDE;
     if (minimising && !IsIconic(window))
         for (HWND popup : OwnedBy(window))
