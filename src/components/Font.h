@@ -5,7 +5,7 @@
 #include "Colors.h"
 #include "FormDefinition.h"
 #include "Scaling.h"
-#include "WindowHandle.h"
+#include "GdiOwners.h"
 
 #include <windows.h>
 

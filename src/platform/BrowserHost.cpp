@@ -1,6 +1,7 @@
 #include "BrowserHost.h"
 
 #include "Adopt.h"
+#include "Bstr.h"
 #include "Exceptions.h"
 #include "OleError.h"
 #include "Scaling.h"
@@ -24,7 +25,7 @@ BrowserHost::BrowserHost(BrowserSiteOwner& owner) {
 // The control holds references to our site, and the site to nothing of the
 // control, so the order is: leave the window, stop the events, take the site
 // away, close, and release. All of it happens before OleUninitialize, because
-// the application destroys its windows first.
+// the forms are destroyed inside the scope that holds OLE.
 BrowserHost::~BrowserHost() {
     Deactivate();
     if (eventSource_ && eventCookie_ != 0) eventSource_->Unadvise(eventCookie_);
@@ -54,7 +55,7 @@ void BrowserHost::LoadState(const std::vector<std::uint8_t>& savedState) {
     }
     stateLoaded_ = true;
     // Wine's control reads nothing from the state and keeps its default
-    // extent of 50 x 20 pixels; offered the saved one, it takes it.
+    // extent of 50 x 20 pixels, but it takes the saved extent when offered.
     if (const auto saved = SavedStateExtent(savedState)) {
         SIZEL current{};
         if (FAILED(oleObject_->GetExtent(DVASPECT_CONTENT, &current)) || current.cx != saved->cx ||
@@ -77,7 +78,7 @@ void BrowserHost::JoinEvents() {
     joined_ = true;
 }
 
-// After a refused SetExtent the control's own extent stands.
+// When the control refused SetExtent, this is the extent it kept.
 SIZE BrowserHost::ExtentPixels() const {
     SIZEL himetric{};
     if (FAILED(oleObject_->GetExtent(DVASPECT_CONTENT, &himetric))) return SIZE{0, 0};
@@ -109,7 +110,8 @@ void BrowserHost::SetBounds(const RECT& bounds) {
 void BrowserHost::Focus(HWND parent, const RECT& bounds) {
     if (!Active()) return;
     if (!uiActive_) {
-        // Set first: the control may focus the page view again on the way.
+        // The flag is set first, because the control may focus the page view
+        // again during the call, and that focus comes back here.
         uiActive_ = true;
         RECT position = bounds;
         if (FAILED(oleObject_->DoVerb(OLEIVERB_UIACTIVATE, nullptr, site_.Get(), 0, parent, &position)))
@@ -142,11 +144,9 @@ void BrowserHost::Navigate(const wchar_t* url) {
     VariantInit(&omitted);
     omitted.vt = VT_ERROR;
     omitted.scode = DISP_E_PARAMNOTFOUND;
-    BSTR address = SysAllocString(url);
-    if (address == nullptr) OleCheck(E_OUTOFMEMORY);
-    const HRESULT hr = browser.Navigate(address, &omitted, &omitted, &omitted, &omitted);
-    SysFreeString(address);
-    OleCheckCall(hr, &browser, IID_IWebBrowser2);
+    const Bstr address(url);
+    if (address.Get() == nullptr) OleCheck(E_OUTOFMEMORY);
+    OleCheckCall(browser.Navigate(address.Get(), &omitted, &omitted, &omitted, &omitted), &browser, IID_IWebBrowser2);
 }
 
 void BrowserHost::Refresh() {

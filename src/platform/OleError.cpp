@@ -1,10 +1,13 @@
 #include "OleError.h"
 
+#include "Bstr.h"
 #include "Exceptions.h"
 #include "MessageText.h"
 #include "WideText.h"
 
 #include <wrl/client.h>
+
+#include <memory>
 
 using Microsoft::WRL::ComPtr;
 
@@ -13,10 +16,9 @@ std::string SystemErrorText(HRESULT hr) {
     const DWORD length =
         FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
                        nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::string text;
-    if (length != 0 && buffer != nullptr) text = Narrow(std::wstring_view(buffer, length));
-    LocalFree(buffer);
-    return text;
+    // The system allocated the text; it is freed however the conversion ends.
+    const std::unique_ptr<wchar_t, decltype(&LocalFree)> owned(buffer, &LocalFree);
+    return length != 0 && buffer != nullptr ? Narrow(std::wstring_view(buffer, length)) : std::string();
 }
 
 void OleCheck(HRESULT hr) {
@@ -33,10 +35,8 @@ void OleCheckCall(HRESULT hr, IUnknown* object, REFIID iid) {
     ComPtr<IErrorInfo> errorInfo;
     if (SUCCEEDED(object->QueryInterface(IID_PPV_ARGS(&support))) && support->InterfaceSupportsErrorInfo(iid) == S_OK &&
         GetErrorInfo(0, &errorInfo) == S_OK && errorInfo) {
-        BSTR text = nullptr;
-        if (SUCCEEDED(errorInfo->GetDescription(&text)) && text != nullptr)
-            description = Narrow(std::wstring_view(text, SysStringLen(text)));
-        SysFreeString(text);
+        Bstr text;
+        if (SUCCEEDED(errorInfo->GetDescription(text.Out()))) description = Narrow(text.View());
     }
     throw EOleException(OleErrorMessage(description, SystemErrorText(hr), hr), hr);
 }

@@ -1,12 +1,14 @@
 #include "Screen.h"
 
+#include "GdiOwners.h"
+
 namespace {
 
 using PointConversion = BOOL(WINAPI*)(HWND, POINT*);
 
-// The per-monitor form where the platform has it (Windows 8.1 on), else the
-// older one (Windows Vista on); both are looked up, not imported, so that the
-// program still starts on a platform with neither.
+// Uses the per-monitor conversion where the platform has it (Windows 8.1 and
+// later), else the older one (Windows Vista and later). Both are looked up,
+// not imported, so that the program still starts on a platform with neither.
 PointConversion FindConversion(const char* perMonitor, const char* plain) {
     HMODULE user32 = GetModuleHandleW(L"user32.dll");
     if (user32 == nullptr) return nullptr;
@@ -24,10 +26,8 @@ POINT Converted(PointConversion conversion, HWND window, POINT point) {
 }  // namespace
 
 int ScreenPixelsPerInch(int index) {
-    HDC screen = GetDC(nullptr);
-    const int ppi = GetDeviceCaps(screen, index);
-    ReleaseDC(nullptr, screen);
-    return ppi;
+    const ScreenDC screen;
+    return GetDeviceCaps(screen.Get(), index);
 }
 
 POINT LogicalToPhysical(HWND window, POINT point) {

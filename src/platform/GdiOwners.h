@@ -1,38 +1,8 @@
-// Owners of window and GDI handles and of a paint, so that nothing leaks or
-// stays half-done on an early exit.
+// Owners of GDI objects, device contexts and paints, so that none leaks or
+// stays selected when the drawing ends early.
 #pragma once
 
-#include "Exceptions.h"
-
 #include <windows.h>
-
-class WindowHandle {
-public:
-    WindowHandle() = default;
-    ~WindowHandle() { Reset(); }
-    WindowHandle(const WindowHandle&) = delete;
-    WindowHandle& operator=(const WindowHandle&) = delete;
-
-    HWND Get() const { return window_; }
-    explicit operator bool() const { return window_ != nullptr; }
-    // The window it holds again, as WM_NCCREATE handed it over, it keeps.
-    void Reset(HWND window = nullptr) {
-        if (window_ != nullptr && window_ != window && IsWindow(window_)) DestroyWindow(window_);
-        window_ = window;
-    }
-    // Takes what CreateWindowEx returned. Raises EOutOfResources "Error
-    // creating window" for none; one that failed after WM_NCCREATE is gone.
-    void TakeCreated(HWND created) {
-        if (created == nullptr) {
-            window_ = nullptr;
-            throw EOutOfResources("Error creating window");
-        }
-        Reset(created);
-    }
-
-private:
-    HWND window_ = nullptr;
-};
 
 class GdiObject {
 public:
@@ -71,7 +41,8 @@ private:
     HDC dc_;
 };
 
-// Selects an object into a device context for the lifetime of the owner.
+// Selects an object into a device context while the owner lives, and puts
+// back what was selected before.
 class SelectedObject {
 public:
     SelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
@@ -85,7 +56,7 @@ private:
 };
 
 // A paint of a window, ended however the drawing ends: EndPaint gives the
-// display context back and shows the caret that BeginPaint hid.
+// device context back and shows the caret that BeginPaint hid.
 class PaintSession {
 public:
     explicit PaintSession(HWND window) : window_(window), dc_(BeginPaint(window, &paint_)) {}
