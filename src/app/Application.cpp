@@ -3,11 +3,11 @@
 #include "CatchSite.h"
 #include "Exceptions.h"
 #include "Form.h"
+#include "MessageTarget.h"
 #include "MessageText.h"
 #include "OpenBoxes.h"
 #include "ResourceIds.h"
 #include "WideText.h"
-#include "WindowClass.h"
 
 #include <vector>
 
@@ -23,7 +23,7 @@ TApplication* application = nullptr;
 
 struct DisabledWindows {
     std::vector<HWND> windows;
-    std::exception_ptr failure;  // stops the walk; raised once the platform has returned
+    std::exception_ptr failure;  // ends the walk, and is raised once EnumThreadWindows has returned
 };
 
 // A form hidden with its minimised owner comes back when the taskbar restores
@@ -53,44 +53,41 @@ TApplication& Application() { return *application; }
 void SetApplication(TApplication* instance) { application = instance; }
 
 TApplication::TApplication(HINSTANCE instance, int startupShowCommand)
-    : TComponent(nullptr), instance_(instance), icon_(LoadIconW(instance, QB_RESOURCE_NAME(QB_MAIN_ICON))),
-      startupShowCommand_(startupShowCommand) {
+    : TComponent(nullptr), MessageTarget(this), instance_(instance),
+      icon_(LoadIconW(instance, QB_RESOURCE_NAME(QB_MAIN_ICON))), startupShowCommand_(startupShowCommand) {
     WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = &ObjectWindowProc<TApplication>;
+    windowClass.lpfnWndProc = &MessageTarget::WindowProc;
     windowClass.hInstance = instance;
     windowClass.hIcon = icon_;
     windowClass.lpszClassName = kApplicationClass;
-    // Registered once per process, so a class of this name that is already
-    // there is not ours: refused as any failed registration.
+    // The class is registered once per process, so a class of this name that
+    // exists already is not ours, and it is refused like any failed registration.
     if (RegisterClassW(&windowClass) == 0) throw EOutOfResources("Error creating window class");
 
     const int centreX = GetSystemMetrics(SM_CXSCREEN) / 2;
     const int centreY = GetSystemMetrics(SM_CYSCREEN) / 2;
-    window_.TakeCreated(CreateWindowExW(0, kApplicationClass, L"", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
-                                        centreX, centreY, 0, 0, nullptr, nullptr, instance, this));
-    if (icon_ != nullptr) SendMessageW(window_.Get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+    CreateOwnedWindow(0, kApplicationClass, L"", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
+                      RECT{centreX, centreY, centreX, centreY}, nullptr, instance);
+    if (icon_ != nullptr) SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
 }
 
-TApplication::~TApplication() {
-    DestroyForms();
-    if (window_) SetWindowLongPtrW(window_.Get(), GWLP_USERDATA, 0);
-}
+TApplication::~TApplication() { DestroyForms(); }
 
 std::string TApplication::Title() const {
     wchar_t buffer[kTitleBufferSize] = {};
-    const int length = GetWindowTextW(window_.Get(), buffer, kTitleBufferSize);
+    const int length = GetWindowTextW(Handle(), buffer, kTitleBufferSize);
     return Narrow(std::wstring_view(buffer, static_cast<size_t>(length)));
 }
 
 void TApplication::SetTitle(const std::string& title) {
-    if (Title() != title) SetWindowTextW(window_.Get(), Widen(title).c_str());
+    if (Title() != title) SetWindowTextW(Handle(), Widen(title).c_str());
 }
 
 void TApplication::AdoptForm(std::unique_ptr<TForm> form) {
     TForm& adopted = InsertComponent(std::move(form));
     adopted.SetHost(this);
     if (mainForm_ == nullptr) {
-        adopted.CreateHandle(window_.Get());
+        adopted.CreateHandle(Handle());
         mainForm_ = &adopted;
     }
 }
@@ -106,8 +103,8 @@ void TApplication::Run() {
     while (!terminated_) CatchSite(this, [this] { ProcessMessage(); });
 }
 
-// One message a pass; when there is none, note the control under the mouse
-// and sleep until one comes, so that the loop never spins.
+// Handles one message a pass. When none is waiting, it notes the control under
+// the mouse and sleeps until a message comes, so that the loop never spins.
 void TApplication::ProcessMessage() {
     MSG message{};
     if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -124,9 +121,8 @@ void TApplication::ProcessMessage() {
     DispatchMessageW(&message);
 }
 
-// The window of ours that should see a key first: the capturing window if
-// it is one of the program's, else the key's window or its nearest ancestor
-// that belongs to a control.
+// Offers the key first to the capturing window if it is one of the program's,
+// else to the key's window or its nearest ancestor that belongs to a control.
 bool TApplication::OfferKey(MSG& message) {
     HWND target = nullptr;
     if (HWND capture = GetCapture()) {
@@ -158,13 +154,13 @@ void TApplication::Idle() {
 }
 
 void TApplication::Minimize() {
-    if (IsIconic(window_.Get())) return;
-    ShowWindow(window_.Get(), SW_MINIMIZE);
+    if (IsIconic(Handle())) return;
+    ShowWindow(Handle(), SW_MINIMIZE);
 }
 
 void TApplication::Restore() {
-    if (!IsIconic(window_.Get())) return;
-    ShowWindow(window_.Get(), SW_RESTORE);
+    if (!IsIconic(Handle())) return;
+    ShowWindow(Handle(), SW_RESTORE);
     if (mainForm_ != nullptr && mainForm_->WindowState() == TWindowState::wsMinimized &&
         !IsWindowVisible(mainForm_->Handle())) {
         mainForm_->SetWindowState(TWindowState::wsNormal);
@@ -173,9 +169,9 @@ void TApplication::Restore() {
 }
 
 void TApplication::FormVisibilityChanged(bool visible) {
-    // Shown and hidden with the form, never moved, sized or activated: it is
-    // what the taskbar lists.
-    SetWindowPos(window_.Get(), nullptr, 0, 0, 0, 0,
+    // The window is shown and hidden with the form but never moved, sized or
+    // activated, because it is the window the taskbar lists.
+    SetWindowPos(Handle(), nullptr, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | (visible ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
 }
 
@@ -191,15 +187,15 @@ int TApplication::MessageBox(const std::wstring& text, const std::wstring& capti
 
     // Open the box where the user works: on the active window's monitor.
     RECT home{};
-    GetWindowRect(window_.Get(), &home);
+    GetWindowRect(Handle(), &home);
     bool moved = false;
     if (active != nullptr) {
         HMONITOR activeMonitor = MonitorFromWindow(active, MONITOR_DEFAULTTONEAREST);
-        if (activeMonitor != MonitorFromWindow(window_.Get(), MONITOR_DEFAULTTONEAREST)) {
+        if (activeMonitor != MonitorFromWindow(Handle(), MONITOR_DEFAULTTONEAREST)) {
             MONITORINFO info{sizeof info, {}, {}, 0};
             GetMonitorInfoW(activeMonitor, &info);
             const RECT& area = info.rcWork;
-            SetWindowPos(window_.Get(), nullptr, (area.left + area.right) / 2, (area.top + area.bottom) / 2, 0, 0,
+            SetWindowPos(Handle(), nullptr, (area.left + area.right) / 2, (area.top + area.bottom) / 2, 0, 0,
                          SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
             moved = true;
         }
@@ -207,10 +203,9 @@ int TApplication::MessageBox(const std::wstring& text, const std::wstring& capti
 
     DisabledWindows disabled;
     EnumThreadWindows(GetCurrentThreadId(), &DisableWindow, reinterpret_cast<LPARAM>(&disabled));
-    const int answer = disabled.failure ? 0 : ::MessageBoxW(window_.Get(), text.c_str(), caption.c_str(), flags);
+    const int answer = disabled.failure ? 0 : ::MessageBoxW(Handle(), text.c_str(), caption.c_str(), flags);
 
-    if (moved)
-        SetWindowPos(window_.Get(), nullptr, home.left, home.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (moved) SetWindowPos(Handle(), nullptr, home.left, home.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     for (HWND window : disabled.windows) EnableWindow(window, TRUE);
     SetActiveWindow(active);
     if (disabled.failure) std::rethrow_exception(disabled.failure);
@@ -218,7 +213,7 @@ int TApplication::MessageBox(const std::wstring& text, const std::wstring& capti
 }
 
 void TApplication::DestroyForms() {
-    if (window_) ShowOwnedPopups(window_.Get(), FALSE);
+    if (HandleAllocated()) ShowOwnedPopups(Handle(), FALSE);
     mainForm_ = nullptr;
     mouseControl_ = nullptr;
     DestroyComponents();
@@ -228,13 +223,13 @@ bool TApplication::HandleMessage(UINT message, WPARAM wParam, LPARAM, LRESULT&) 
     switch (message) {
     case WM_ACTIVATE:
         // The taskbar entry and Alt+Tab activate this hidden window, but the
-        // user means the main window. Passed on once this activation is over.
-        if (LOWORD(wParam) != WA_INACTIVE) PostMessageW(window_.Get(), kActivateMainForm, 0, 0);
+        // user means the main window. The activation is passed on once this one is over.
+        if (LOWORD(wParam) != WA_INACTIVE) PostMessageW(Handle(), kActivateMainForm, 0, 0);
         break;
     case kActivateMainForm:
-        // Not while an error box, which disables the main window, or anything
-        // else has taken the activation meanwhile.
-        if (mainForm_ != nullptr && mainForm_->HandleAllocated() && GetActiveWindow() == window_.Get() &&
+        // The main window is not activated if an error box, which disables it,
+        // or anything else has taken the activation meanwhile.
+        if (mainForm_ != nullptr && mainForm_->HandleAllocated() && GetActiveWindow() == Handle() &&
             IsWindowVisible(mainForm_->Handle()) && IsWindowEnabled(mainForm_->Handle()))
             SetActiveWindow(mainForm_->Handle());
         return true;
@@ -254,7 +249,7 @@ bool TApplication::HandleMessage(UINT message, WPARAM wParam, LPARAM, LRESULT&) 
             // Sent, never posted: handled inside PeekMessage or WaitMessage,
             // after which the loop would sleep on in WaitMessage with nothing
             // queued. A posted message wakes it to see the flag.
-            PostMessageW(window_.Get(), WM_NULL, 0, 0);
+            PostMessageW(Handle(), WM_NULL, 0, 0);
         }
         return true;
     default: break;

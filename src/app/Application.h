@@ -5,8 +5,8 @@
 
 #include "Component.h"
 #include "Form.h"
+#include "MessageTarget.h"
 #include "OpenBoxes.h"
-#include "WindowHandle.h"
 
 #include <windows.h>
 
@@ -15,7 +15,7 @@
 
 class Exception;
 
-class TApplication : public TComponent, public FormHost {
+class TApplication : public TComponent, public FormHost, public MessageTarget {
 public:
     // Registers the "TApplication" class and creates the hidden window.
     // Raises EOutOfResources "Error creating window class".
@@ -23,7 +23,6 @@ public:
     ~TApplication() override;
 
     HICON Icon() const override { return icon_; }
-    HWND Handle() const { return window_.Get(); }
 
     std::string Title() const;
     void SetTitle(const std::string& title);
@@ -46,20 +45,19 @@ public:
     void Restore();
     void FormVisibilityChanged(bool visible) override;
 
-    // The error display's box: the message with a full stop by the usual
-    // rule, captioned with the title, stop icon. Nothing is shown when a box
+    // Shows the error display's box: the message with a full stop by the usual
+    // rule, captioned with the title, with the stop icon. Nothing is shown when a box
     // with the same text is open, or when boxes are nested too deep already.
     void ShowException(const Exception& error);
-    // A box owned by the application window while the program's other
-    // windows are disabled.
+    // Shows a box owned by the application window, with the program's other
+    // windows disabled while it is open.
     int MessageBox(const std::wstring& text, const std::wstring& caption, UINT flags);
 
-    // The last shutdown step that belongs to the application: hide owned
-    // pop-ups and destroy the forms, before the runtime goes down.
+    // Hides the owned pop-ups and destroys the forms, the last step of the
+    // shutdown that belongs to the application; it runs before OLE goes.
     void DestroyForms();
 
-    void AttachWindow(HWND window) { window_.Reset(window); }
-    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
     void AdoptForm(std::unique_ptr<TForm> form);
@@ -70,7 +68,6 @@ private:
     HINSTANCE instance_;
     HICON icon_;
     int startupShowCommand_;
-    WindowHandle window_;
     TForm* mainForm_ = nullptr;
     bool terminated_ = false;
     TComponent* mouseControl_ = nullptr;

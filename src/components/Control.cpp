@@ -1,17 +1,7 @@
 #include "Control.h"
 
-#include "CatchSite.h"
 #include "Exceptions.h"
 #include "Form.h"
-
-#include <commctrl.h>
-
-namespace {
-
-const wchar_t kControlProperty[] = L"QuellmarkBrenvik.Control";
-constexpr UINT_PTR kSubclassId = 1;
-
-}  // namespace
 
 const TFont& TControl::Font() const { return parentFont_ && parent_ != nullptr ? parent_->Font() : font_; }
 
@@ -66,7 +56,7 @@ void TControl::ScaleBy(int m, int d, int screenPpi) {
     }
 }
 
-// Aligned controls keep to the visible client area; scrolling moves the rest.
+// Aligned controls stay in the visible client area; scrolling moves only the others.
 RECT TControl::ClientRect() const {
     const POINT scroll = parent_ != nullptr && align_ == TAlign::alNone ? parent_->ScrollOffset() : POINT{0, 0};
     return RECT{bounds_.left - scroll.x, bounds_.top - scroll.y, bounds_.left - scroll.x + bounds_.width,
@@ -75,48 +65,16 @@ RECT TControl::ClientRect() const {
 
 TWinControl::~TWinControl() { TWinControl::DestroyHandle(); }
 
-void TWinControl::DestroyHandle() {
-    if (!window_) return;
-    if (subclassed_) RemoveWindowSubclass(window_.Get(), &SubclassProc, kSubclassId);
-    subclassed_ = false;
-    RemovePropW(window_.Get(), kControlProperty);
-    window_.Reset();
-}
-
-TWinControl* TWinControl::FromWindow(HWND window) {
-    return window != nullptr ? static_cast<TWinControl*>(GetPropW(window, kControlProperty)) : nullptr;
-}
-
-void TWinControl::AttachWindow(HWND window) {
-    window_.Reset(window);
-    SetPropW(window, kControlProperty, this);
-}
+void TWinControl::DestroyHandle() { DestroyOwnedWindow(); }
 
 void TWinControl::CreateChildWindow(DWORD exStyle, const wchar_t* className, const wchar_t* text, DWORD style,
                                     HWND parent) {
-    const RECT place = ClientRect();
-    TakeCreatedWindow(CreateWindowExW(exStyle, className, text, style, place.left, place.top, place.right - place.left,
-                                      place.bottom - place.top, parent, nullptr, GetModuleHandleW(nullptr), this));
-}
-
-void TWinControl::Subclass() {
-    if (SetWindowSubclass(window_.Get(), &SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this)))
-        subclassed_ = true;
+    CreateOwnedWindow(exStyle, className, text, style, ClientRect(), parent, GetModuleHandleW(nullptr));
 }
 
 void TWinControl::Place() {
-    if (!window_) return;
+    if (!HandleAllocated()) return;
     const RECT place = ClientRect();
-    SetWindowPos(window_.Get(), nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
+    SetWindowPos(Handle(), nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-LRESULT CALLBACK TWinControl::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                           DWORD_PTR data) {
-    auto* control = reinterpret_cast<TWinControl*>(data);
-    LRESULT result = 0;
-    bool handled = false;
-    // A failed handler counts as having handled the message.
-    if (!CatchSite(control, [&] { handled = control->HandleMessage(message, wParam, lParam, result); })) return 0;
-    return handled ? result : DefSubclassProc(window, message, wParam, lParam);
 }

@@ -4,8 +4,8 @@
 
 #include "Component.h"
 #include "Font.h"
+#include "MessageTarget.h"
 #include "Scaling.h"
-#include "WindowHandle.h"
 
 #include <windows.h>
 
@@ -34,7 +34,7 @@ public:
     TCursor Cursor() const { return cursor_; }
     int TabOrder() const { return tabOrder_; }
 
-    // The control's own font, or the parent's while ParentFont holds.
+    // Returns the control's own font, or the parent's while ParentFont is true.
     const TFont& Font() const;
     TFont& OwnFont() { return font_; }
 
@@ -42,14 +42,14 @@ public:
 
     // Adapts position, size and an own font to the screen by m/d.
     virtual void ScaleBy(int m, int d, int screenPpi);
-    // A class that fixes its height (by its font) keeps it when scaled.
+    // True for a class whose font fixes its height, which scaling then keeps.
     virtual bool FixedHeight() const { return false; }
     virtual void FontChanged() {}
 
     virtual bool Windowed() const { return false; }
-    // Windowless controls are drawn by the form, at their place on dc.
+    // The form draws a windowless control by calling this with dc set to the control's place.
     virtual void Paint(HDC) {}
-    // Mouse input of windowless controls, in the control's own coordinates.
+    // The form passes mouse input to windowless controls, in the control's own coordinates.
     virtual void MouseDown(POINT) {}
     virtual void MouseUp(POINT) {}
     virtual void DoubleClick(POINT) {}
@@ -57,7 +57,7 @@ public:
     virtual void MouseEnter() {}
     virtual void MouseLeave() {}
 
-    // Where the control shows now in its form's client area.
+    // Returns where the control shows now in its form's client area.
     RECT ClientRect() const;
 
 protected:
@@ -77,15 +77,13 @@ private:
     bool parentFont_ = true;
 };
 
-class TWinControl : public TControl {
+class TWinControl : public TControl, public MessageTarget {
 public:
-    explicit TWinControl(TComponent* owner) : TControl(owner) {}
+    explicit TWinControl(TComponent* owner) : TControl(owner), MessageTarget(this) {}
     ~TWinControl() override;
 
-    HWND Handle() const { return window_.Get(); }
-    bool HandleAllocated() const { return static_cast<bool>(window_); }
     bool Windowed() const override { return true; }
-    // Whether Tab stops at the control.
+    // True when the Tab key stops at the control.
     virtual bool TabStop() const { return true; }
 
     // Makes the control's window inside the parent form's window.
@@ -93,40 +91,24 @@ public:
     virtual void DestroyHandle();
     // Moves the window to where the control's bounds and the scrolling say.
     void Place();
-    // The offer of a key before the program's own translation; true claims it.
+    // Offers the control a key before the program translates it; returning true claims the key.
     virtual bool OfferKey(MSG&) { return false; }
-    // A notification (WM_COMMAND) its window sent the parent, passed back.
+    // The form passes back a notification (WM_COMMAND) that the control's window sent to it.
     virtual void CommandNotification(WORD) {}
 
     // The control object that a window of the program belongs to, if any.
-    static TWinControl* FromWindow(HWND window);
-
-    // The window, from its WM_NCCREATE on, and every message to it.
-    void AttachWindow(HWND window);
-    virtual bool HandleMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
+    static TWinControl* FromWindow(HWND window) {
+        return dynamic_cast<TWinControl*>(MessageTarget::FromWindow(window));
+    }
 
 protected:
     void BoundsChanged() override { Place(); }
-    // Raises EOutOfResources "Error creating window" for no window.
-    void TakeCreatedWindow(HWND created) {
-        window_.TakeCreated(created);
-        AttachWindow(created);
-    }
     // Creates a child window of parent where the control shows and takes it.
     // Raises EOutOfResources "Error creating window".
     void CreateChildWindow(DWORD exStyle, const wchar_t* className, const wchar_t* text, DWORD style, HWND parent);
-    // For platform controls: every message passes HandleMessage first, inside
-    // a catch site, then on to the platform's own procedure unless handled.
-    void Subclass();
-
-private:
-    static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                         DWORD_PTR data);
-    WindowHandle window_;
-    bool subclassed_ = false;
 };
 
-// Key offers travel as this message number above the key message.
+// A key offer is sent as a message whose number is this base plus the key message's.
 constexpr UINT kKeyOfferBase = 0xBC00;
 // The key messages that are offered: WM_KEYDOWN to 0x0108. The headers'
 // WM_KEYLAST is 0x0109 for Windows XP and later, which takes WM_UNICHAR in.

@@ -32,7 +32,8 @@ TForm::TForm(TComponent* owner) : TWinControl(owner), color_(clWindow) { SetBoun
 
 void TForm::Unbound(const char* name) const { throw EReadError("Member " + className_ + "." + name + " not bound"); }
 
-// Controls first, each taking its window down, then the form's, which meanwhile reaches only those still there.
+// The controls go first, each taking its window down; then the form's window goes, and until then it reaches only
+// the controls still there.
 TForm::~TForm() {
     captureControl_ = nullptr;
     accessibility_.Disconnect();
@@ -49,7 +50,7 @@ void TForm::InitializeForm(const std::string& className, const wchar_t* resource
     ScaleToScreen();
     for (const auto& component : Components()) component->Loaded();
     Loaded();
-    // A failing creation handler is shown, and the window is still completed.
+    // A failing creation handler is reported, and the window is completed all the same.
     if (onCreate_) CatchSite(this, [this] { onCreate_(this); });
 }
 
@@ -120,7 +121,6 @@ void TForm::CreateHandle(HWND owner) {
     const std::wstring className = Widen(className_);
     WNDCLASSW windowClass{};
     windowClass.style = CS_DBLCLKS;
-    windowClass.lpfnWndProc = &ObjectWindowProc<TWinControl>;
     windowClass.hInstance = instance;
     windowClass.hIcon = host_ != nullptr ? host_->Icon() : nullptr;
     if (windowClass.hIcon == nullptr) windowClass.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
@@ -128,9 +128,8 @@ void TForm::CreateHandle(HWND owner) {
     windowClass.lpszClassName = className.c_str();
     EnsureWindowClass(windowClass);
     const Bounds& outer = BoundsRect();
-    TakeCreatedWindow(CreateWindowExW(0, className.c_str(), Widen(caption_).c_str(),
-                                      WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, outer.left, outer.top, outer.width,
-                                      outer.height, owner, nullptr, instance, static_cast<TWinControl*>(this)));
+    CreateOwnedWindow(0, className.c_str(), Widen(caption_).c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                      RECT{outer.left, outer.top, outer.left + outer.width, outer.top + outer.height}, owner, instance);
     ForEachControl([this](TControl& control) {
         if (auto* windowed = dynamic_cast<TWinControl*>(&control)) windowed->CreateHandle(Handle());
     });
@@ -154,7 +153,7 @@ void TForm::Show() {
 // the exit sequence.
 void TForm::Close() { PostQuitMessage(0); }
 
-// The last created lies on top.
+// The control created last lies on top, so it wins.
 TControl* TForm::ControlAtPos(POINT client) const {
     TControl* found = nullptr;
     ForEachControl([&](TControl& control) {
@@ -217,24 +216,14 @@ void TForm::Realign() {
         rangeY += alignedHeight;
         scroll_.x = std::clamp<LONG>(scroll_.x, 0, std::max<LONG>(0, rangeX - client.right));
         scroll_.y = std::clamp<LONG>(scroll_.y, 0, std::max<LONG>(0, rangeY - client.bottom));
-        SCROLLINFO horizontal{sizeof horizontal,
-                              SIF_RANGE | SIF_PAGE | SIF_POS,
-                              0,
-                              std::max(rangeX - 1, 0),
-                              static_cast<UINT>(client.right),
-                              static_cast<int>(scroll_.x),
-                              0};
-        SCROLLINFO vertical{sizeof vertical,
-                            SIF_RANGE | SIF_PAGE | SIF_POS,
-                            0,
-                            std::max(rangeY - 1, 0),
-                            static_cast<UINT>(client.bottom),
-                            static_cast<int>(scroll_.y),
-                            0};
-        ShowScrollBar(Handle(), SB_HORZ, rangeX > client.right);
-        ShowScrollBar(Handle(), SB_VERT, rangeY > client.bottom);
-        SetScrollInfo(Handle(), SB_HORZ, &horizontal, TRUE);
-        SetScrollInfo(Handle(), SB_VERT, &vertical, TRUE);
+        auto setBar = [this](int bar, int range, LONG page, int position) {
+            ShowScrollBar(Handle(), bar, range > page);
+            const int last = std::max(range - 1, 0);
+            SCROLLINFO info{sizeof info, SIF_RANGE | SIF_PAGE | SIF_POS, 0, last, UINT(page), position, 0};
+            SetScrollInfo(Handle(), bar, &info, TRUE);
+        };
+        setBar(SB_HORZ, rangeX, client.right, scroll_.x);
+        setBar(SB_VERT, rangeY, client.bottom, scroll_.y);
 
         RECT settled{};
         GetClientRect(Handle(), &settled);
@@ -307,7 +296,7 @@ bool TForm::HandleMouse(UINT message, LPARAM lParam) {
         return true;
     case WM_LBUTTONUP:
         if (TControl* control = captureControl_) {
-            // Forgotten first, so that the end of the capture does not cancel the press.
+            // The press is forgotten first, so that the end of the capture does not cancel it.
             captureControl_ = nullptr;
             if (GetCapture() == Handle()) ReleaseCapture();
             control->MouseUp(local(control, point));

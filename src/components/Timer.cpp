@@ -10,14 +10,12 @@ constexpr UINT_PTR kTimerId = 1;
 
 }  // namespace
 
-TTimer::TTimer(TComponent* owner) : TComponent(owner), schedule_(*this) {
+TTimer::TTimer(TComponent* owner) : TComponent(owner), MessageTarget(this), schedule_(*this) {
     WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = &ObjectWindowProc<TTimer>;
     windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.lpszClassName = kUtilWindowClass;
     EnsureWindowClass(windowClass);
-    window_.TakeCreated(CreateWindowExW(WS_EX_TOOLWINDOW, kUtilWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                        windowClass.hInstance, this));
+    CreateOwnedWindow(WS_EX_TOOLWINDOW, kUtilWindowClass, L"", WS_POPUP, RECT{}, nullptr, windowClass.hInstance);
 }
 
 TTimer::~TTimer() {
@@ -25,7 +23,6 @@ TTimer::~TTimer() {
     try {
         schedule_.SetEnabled(false);
     } catch (...) {}
-    SetWindowLongPtrW(window_.Get(), GWLP_USERDATA, 0);
 }
 
 void TTimer::SetOnTimer(TNotifyEvent handler) {
@@ -50,9 +47,9 @@ void TTimer::SetProperty(const FormProperty& property) {
     }
 }
 
-void TTimer::Kill() { KillTimer(window_.Get(), kTimerId); }
+void TTimer::Kill() { KillTimer(Handle(), kTimerId); }
 
-bool TTimer::Start(std::uint32_t interval) { return SetTimer(window_.Get(), kTimerId, interval, nullptr) != 0; }
+bool TTimer::Start(std::uint32_t interval) { return SetTimer(Handle(), kTimerId, interval, nullptr) != 0; }
 
 bool TTimer::HandleMessage(UINT message, WPARAM, LPARAM, LRESULT&) {
     if (message != WM_TIMER) return false;

@@ -3,14 +3,14 @@
 #pragma once
 
 #include "Component.h"
+#include "MessageTarget.h"
 #include "TimerSchedule.h"
-#include "WindowHandle.h"
 
 #include <windows.h>
 
 #include <cstdint>
 
-class TTimer : public TComponent, private PlatformTimer {
+class TTimer : public TComponent, public MessageTarget, private PlatformTimer {
 public:
     explicit TTimer(TComponent* owner);
     ~TTimer() override;
@@ -21,18 +21,15 @@ public:
     void SetEnabled(bool enabled) { schedule_.SetEnabled(enabled); }
     void SetOnTimer(TNotifyEvent handler);
 
-    HWND Handle() const { return window_.Get(); }
     void SetProperty(const FormProperty& property) override;
 
-    // Every WM_TIMER is a tick, whatever id it carries.
-    void AttachWindow(HWND window) { window_.Reset(window); }
-    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    // Counts every WM_TIMER as a tick, whatever id it carries.
+    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
     void Kill() override;
     bool Start(std::uint32_t interval) override;
 
-    WindowHandle window_;
     TimerSchedule schedule_;
     TNotifyEvent onTimer_;
 };

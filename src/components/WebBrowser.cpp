@@ -61,7 +61,7 @@ void TWebBrowser::BoundsChanged() {
 }
 
 // Once the control has its state, it has a say in its size: a change from a
-// size it already has is offered to it and dropped when it declines.
+// size it already has is offered to the control and dropped if the control declines.
 bool TWebBrowser::CanResize(int width, int height) {
     if (!browser_ || !browser_->Loaded() || settingExtent_ || Width() == 0 || Height() == 0) return true;
     return browser_->OfferExtent(SIZE{width, height});
@@ -74,7 +74,6 @@ void TWebBrowser::CreateHandle(HWND parent) {
     EnsureLoaded();
     HINSTANCE instance = GetModuleHandleW(nullptr);
     WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = &ObjectWindowProc<TWinControl>;
     windowClass.hInstance = instance;
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.lpszClassName = kHostWindowClass;
