@@ -5,10 +5,10 @@
 #include "Cursors.h"
 #include "ErrorDisplay.h"
 #include "Exceptions.h"
+#include "OleSession.h"
 #include "Unit1.h"
 
 #include <windows.h>
-#include <ole2.h>
 
 #include <cxxabi.h>
 #include <exception>
@@ -39,14 +39,23 @@ int ReadStartupShowCommand() {
 // pure virtual call or a bare std::terminate.
 [[noreturn]] void OnTerminate() { RuntimeError(std::current_exception()); }
 
+// The application's forms, destroyed when the scope that made them is left.
+struct FormsOwner {
+    TApplication& application;
+    ~FormsOwner() {
+        application.DestroyForms();
+        Form1 = nullptr;
+    }
+};
+
 }  // namespace
 
 // The C++ runtime's default terminate handler, which wWinMain replaces first
 // thing; until then (static initialisers) it is this one. The runtime's own
 // prints the failure's type to the standard error stream, which a windowed
 // program does not have, and takes the runtime's whole demangler (some 46 KB,
-// a seventh of the program) into the static link to do so. Defined here, the
-// library's is never linked.
+// a seventh of the program) into the static link to do so. Because it is
+// defined here, the library's handler is never linked.
 void __gnu_cxx::__verbose_terminate_handler() { OnTerminate(); }
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
@@ -62,30 +71,25 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         LoadProgramCursors(instance);
     } catch (...) { RuntimeError(std::current_exception()); }
 
-    // OLE, not the component-object runtime alone: the browser control is
-    // activated in place, and it copies a selection through the OLE
-    // clipboard, which refuses a thread that only called CoInitialize.
-    // S_FALSE (already initialised on this thread) counts as success too.
-    const bool oleInitialised = SUCCEEDED(OleInitialize(nullptr));
     UINT exitCode = kExitNormal;
-    try {
-        application->SetTitle(kApplicationTitle);
-        Form1 = &application->CreateForm<TForm1>();
-        application->Run();
-        // The controls go, releasing the browser control, while COM still runs.
-        application->DestroyForms();
-    } catch (...) {
-        // The start-up failure path. C++ failures are not structured
-        // exceptions, so the platform's unhandled-exception filter has
-        // nothing to say about them and is not asked; it would only start
-        // the crash reporter.
-        ShowFallbackErrorBox(std::current_exception());
-        exitCode = kExitStartupFailed;
-        application->DestroyForms();
+    {
+        // Declared in this order, the forms, and with them the browser
+        // control, go before OLE does, however the scope is left.
+        const OleSession ole;
+        const FormsOwner forms{*application};
+        try {
+            application->SetTitle(kApplicationTitle);
+            Form1 = &application->CreateForm<TForm1>();
+            application->Run();
+        } catch (...) {
+            // The start-up failure path. C++ failures are not structured
+            // exceptions, so the platform's unhandled-exception filter has
+            // nothing to say about them and is not asked; it would only start
+            // the crash reporter.
+            ShowFallbackErrorBox(std::current_exception());
+            exitCode = kExitStartupFailed;
+        }
     }
-
-    Form1 = nullptr;
-    if (oleInitialised) OleUninitialize();
     application.reset();
     SetApplication(nullptr);
     ExitProcess(exitCode);
