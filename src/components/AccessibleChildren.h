@@ -11,8 +11,8 @@ class TForm;
 class TControl;
 
 LONG AccessibleChildCount(const TForm& form);
-// CHILDID_SELF for a control that is no child.
+// Returns CHILDID_SELF for a control that is not a child.
 LONG AccessibleChildId(const TForm& form, const TControl& control);
 TControl* AccessibleChild(const TForm& form, LONG id);
-// For readers that follow the program: a label was clicked.
+// Tells readers that follow the program that a label was clicked.
 void NotifyInvoked(const TForm& form, const TControl& control);

@@ -12,7 +12,7 @@ inline FailureHandler failureHandler = nullptr;
 
 inline void SetFailureHandler(FailureHandler handler) noexcept { failureHandler = handler; }
 
-// Runs f; a failure goes to the handler, and false tells the caller so.
+// Runs f. A failure goes to the handler, and the caller gets false.
 template <class F>
 bool CatchSite(TComponent* sender, F&& f) noexcept {
     try {

@@ -6,6 +6,6 @@
 #include <windows.h>
 
 // The hand is the executable's own cursor resource; the platform's hand
-// stands in should the resource be missing.
+// stands in if the resource is missing.
 void LoadProgramCursors(HINSTANCE instance);
 HCURSOR CursorFor(TCursor cursor);

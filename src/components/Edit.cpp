@@ -61,8 +61,8 @@ void TEdit::CreateHandle(HWND parent) {
     if (!accessibleName_.empty())
         nameWindow_.TakeCreated(CreateWindowExW(0, L"STATIC", Widen(accessibleName_).c_str(), WS_CHILD, 0, 0, 0, 0,
                                                 parent, nullptr, GetModuleHandleW(nullptr), nullptr));
-    // The control may report changes while it is being made; those are not the
-    // user's, and reach no control: the window is attached to it once made.
+    // The control may report changes while it is being made. Those are not the
+    // user's, and they reach no control, because the window is attached only once it is made.
     CreateChildWindow(WS_EX_CLIENTEDGE, L"EDIT", Widen(text_).c_str(),
                       WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, parent);
     Subclass();

@@ -13,7 +13,7 @@ public:
     // The whole current text, untrimmed.
     std::string Text() const;
     void SetText(const std::string& text);
-    // What screen readers call the box, set before its window is made.
+    // Sets what screen readers call the box; it must be set before the window is made.
     void SetAccessibleName(std::string name) { accessibleName_ = std::move(name); }
 
     void SetProperty(const FormProperty& property) override;

@@ -146,9 +146,9 @@ HFONT TFont::Handle() const {
 // is the Western bitmap face, which shows a box for every Cyrillic letter, and
 // the font mapper's stand-in for it in RUSSIAN_CHARSET is a wider face that
 // pushes Label3 under Edit1. So the named face is taken in the text's
-// character set only where it exists there; else the platform's dialog face
-// (Microsoft Sans Serif on Windows, Tahoma under Wine), whose letters are as
-// wide as MS Sans Serif's. Either at the cell height of the named face.
+// character set only where it exists there; otherwise the platform's dialog
+// face is (Microsoft Sans Serif on Windows, Tahoma under Wine), whose letters
+// are as wide as MS Sans Serif's. Either face is taken at the named face's cell height.
 HFONT TFont::HandleFor(const std::wstring& text) const {
     if (text == checkedText_) return fallback_.Get() != nullptr ? static_cast<HFONT>(fallback_.Get()) : Handle();
     checkedText_ = text;

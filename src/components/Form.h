@@ -36,14 +36,14 @@ public:
 
     void SetProperty(const FormProperty& property) override;
 
-    // The application that adopts the form, before its window is made.
+    // Set by the application that adopts the form, before the form's window is made.
     void SetHost(FormHost* host) { host_ = host; }
-    // The window exists from here on, hidden; its controls' windows too.
+    // Creates the window, hidden, and its controls' windows.
     void CreateHandle(HWND owner) override;
     void Show();
     void Close();
-    // Hidden by the platform only because its owner is minimised: the user
-    // gets it back with the owner, so it counts as one of the windows shown.
+    // True when the platform hid the form only because its owner is minimised.
+    // The user gets it back with the owner, so it counts as one of the windows shown.
     bool HiddenWithOwner() const { return hiddenWithOwner_; }
 
     // The windowless control under a point of the client area, if any.
@@ -53,7 +53,7 @@ public:
     // there is none.
     bool SelectNext(TWinControl* current, bool forward);
     // True while the focus goes back to the control that had it before the
-    // window lost activation: that is no entering of the control.
+    // window lost activation. The user is not entering the control then.
     bool RestoringFocus() const { return restoringFocus_; }
 
     bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
@@ -85,7 +85,7 @@ private:
     void SetComponentProperty(const FormComponent& component, const FormProperty& property) override;
     [[noreturn]] void Unbound(const char* name) const;
 
-    // Each control among the owned components, the only list of them, in creation order.
+    // Calls f for each control among the owned components, in creation order; that list is the only one.
     template <class F>
     void ForEachControl(F&& f) const {
         for (const auto& component : Components())

@@ -40,8 +40,8 @@ HRESULT NewText(std::string_view utf8, BSTR* out) {
 }  // namespace
 
 // The form's client area as a reader sees it. A question about the form
-// itself goes to the platform's object for the client area; the object
-// answers for the labels, and a window among the children for itself. It
+// itself goes to the platform's object for the client area; this object
+// answers for the labels, and a window among the children answers for itself. It
 // enumerates the children with a cursor of its own, as the platform's does.
 // Nothing in it allocates, so no exception can leave a method.
 class AccessibleForm final : public IAccessible, public IEnumVARIANT, public IOleWindow {
@@ -118,19 +118,19 @@ public:
 private:
     ~AccessibleForm() = default;
 
-    // The label a child id names, none for the form itself; a window among
-    // the children answers for itself, so its id is no argument here.
+    // Finds the label a child id names, or none for the form itself. A window
+    // among the children answers for itself, so its id never comes here.
     HRESULT Element(const VARIANT& child, const TLabel*& label) const;
     HRESULT Text(TextProperty property, VARIANT child, BSTR* out) const;
     HRESULT Number(NumberProperty property, VARIANT child, VARIANT* out, LONG ofLink, LONG ofCaption) const;
     HRESULT Set(Setter property, VARIANT child, BSTR value) const;
-    // A child as a reader takes it: a label by its id, a window as its object.
+    // Hands a child over as a reader takes it: a label by its id, a window as its object.
     HRESULT ChildVariant(LONG id, VARIANT* out) const;
 
     std::atomic<ULONG> references_{1};
     TForm* form_;
     ComPtr<IAccessible> standard_;
-    LONG position_ = 0;  // of the enumerator, the count of children it has passed
+    LONG position_ = 0;  // how many children the enumerator has passed
 };
 
 STDMETHODIMP AccessibleForm::QueryInterface(REFIID iid, void** object) {
@@ -292,9 +292,9 @@ STDMETHODIMP AccessibleForm::accLocation(LONG* left, LONG* top, LONG* width, LON
     return S_OK;
 }
 
-// Among the children in the order of their ids; the platform's object knows
-// where the client area itself lies among the window's parts. A simple
-// element has no children, and the children no places beside each other.
+// Moves among the children in the order of their ids. The platform's object
+// knows where the client area itself lies among the window's parts. A simple
+// element has no children, and the children have no places beside each other.
 STDMETHODIMP AccessibleForm::accNavigate(LONG direction, VARIANT start, VARIANT* end) {
     if (end == nullptr) return E_POINTER;
     VariantInit(end);

@@ -23,10 +23,10 @@ public:
     // asked for, which come back as posted messages; false leaves the
     // message to the form.
     bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
-    // The form scrolled to offset: the labels moved on the screen.
+    // Tells readers that the labels moved on the screen, because the form scrolled to offset.
     void Scrolled(POINT offset);
-    // Cuts off every object handed out, before the controls go: calls from
-    // then on answer CO_E_OBJNOTCONNECTED, and other processes lose them.
+    // Cuts off every object handed out, before the controls go. From then on
+    // calls answer CO_E_OBJNOTCONNECTED, and other processes lose the objects.
     void Disconnect() noexcept;
 
 private:

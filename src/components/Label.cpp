@@ -81,14 +81,14 @@ void TLabel::MouseUp(POINT point) {
     if (wasPressed && inside) Click();
 }
 
-// Readers hear of the click before it runs, as the mouse gives it.
+// Readers hear of the click before it runs, as they do for a click of the mouse.
 void TLabel::Click() {
     if (!onClick_) return;
     if (Parent() != nullptr) NotifyInvoked(*Parent(), *this);
     onClick_(this);
 }
 
-// The second press of a double click marks nothing, so its release is no click.
+// The second press of a double click starts no click, so its release is not one either.
 void TLabel::DoubleClick(POINT) {
     if (onDoubleClick_) onDoubleClick_(this);
 }

@@ -12,11 +12,11 @@ public:
     explicit TLabel(TComponent* owner) : TControl(owner) {}
 
     const std::string& Caption() const { return caption_; }
-    // Only a changed caption is set, resized and repainted.
+    // Sets, resizes and repaints the label only when the caption changes.
     void SetCaption(const std::string& caption);
     // What a screen reader says for it: the caption without the blanks that space it on the screen.
     std::string_view AccessibleName() const;
-    // A label that opens an address when clicked is a link to screen readers.
+    // Screen readers see a label that opens an address when clicked as a link.
     const std::string& LinkAddress() const { return linkAddress_; }
     void SetLinkAddress(std::string address) { linkAddress_ = std::move(address); }
 

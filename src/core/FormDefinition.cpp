@@ -25,7 +25,7 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsIdentifierStart(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
 bool IsIdentifierChar(char c) { return IsIdentifierStart(c) || IsDigit(c); }
 
-// Strict: no overlong forms, no surrogates, nothing above U+10FFFF.
+// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
 bool IsValidUtf8(std::string_view s) {
     std::size_t i = 0;
     while (i < s.size()) {
@@ -279,8 +279,8 @@ private:
         }
     }
 
-    // The only value that may span lines; rest becomes what follows ">" on
-    // the line that closes it.
+    // Bytes are the only value that may span lines; afterwards rest holds what
+    // follows ">" on the line that closes them.
     FormValue ParseBytes(std::string_view& rest) {
         const int startLine = lineNumber_;
         rest.remove_prefix(1);

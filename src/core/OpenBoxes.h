@@ -11,15 +11,15 @@
 
 class OpenBoxes {
 public:
-    // Far more distinct failures than the program can raise at once, and a
-    // small part of the 2 MiB stack: under Wine a nested box takes 1.4 KiB
+    // The bound is far above the number of distinct failures the program can
+    // raise at once, and it keeps the boxes to a small part of the 2 MiB stack: under Wine a nested box takes 1.4 KiB
     // of it in the 32-bit build and 2 KiB in the 64-bit one, so Windows' own
     // boxes may take ten times that and still leave nine tenths free.
     static constexpr std::size_t kMaxDepth = 16;
 
     bool Admits(const std::string& text) const;
 
-    // Holds the text as open for as long as its box is.
+    // Marks the text as shown for as long as its box stays open.
     class Open {
     public:
         Open(OpenBoxes& boxes, std::string text);

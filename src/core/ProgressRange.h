@@ -31,7 +31,7 @@ public:
     // sends nothing.
     void SetMin(std::int32_t value);
     void SetMax(std::int32_t value);
-    // Sent unclamped when the window exists, else kept until it does.
+    // The position is sent unclamped when the window exists, and kept until then otherwise.
     void SetPosition(std::int32_t value);
 
     // The window was made: send the stored range, then the pending position.

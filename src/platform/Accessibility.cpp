@@ -10,8 +10,8 @@ bool Resolve(HMODULE module, const char* name, Function& function) {
 
 }  // namespace
 
-// Loaded once and never freed: the COM runtime may still hold objects the
-// library made, up to the end of the process.
+// The library is loaded once and never freed, because the COM runtime may
+// hold objects it made up to the end of the process.
 const AccessibilityLibrary* AccessibilityLibrary::Get() noexcept {
     static AccessibilityLibrary library;
     static const bool complete = [] {

@@ -21,7 +21,7 @@ public:
     BrowserHost(const BrowserHost&) = delete;
     BrowserHost& operator=(const BrowserHost&) = delete;
 
-    // Misc status read at creation (OLEMISC_*).
+    // The control's OLEMISC_* flags, read when it was created.
     DWORD MiscStatus() const { return miscStatus_; }
 
     bool Loaded() const { return stateLoaded_ && joined_; }
@@ -35,20 +35,21 @@ public:
     // Offers a new size; false when the control refuses it.
     bool OfferExtent(SIZE pixels);
 
-    // In-place activation in parent. Raises EOleSysError / EOleError.
+    // Activates the control in place in parent. Raises EOleSysError or EOleError.
     void Activate(HWND parent, const RECT& bounds);
     bool Active() const { return inPlaceObject_ != nullptr; }
     void SetBounds(const RECT& bounds);
-    // Focus entering the page view goes on into the control. parent and
-    // bounds are those of Activate.
+    // Passes the focus that enters the page view on to the control. parent and
+    // bounds are those given to Activate.
     void Focus(HWND parent, const RECT& bounds);
     void Deactivate();
 
-    // Raise EOleException; "Interface not supported" without IWebBrowser2.
+    // Both raise EOleException when the call fails, and EOleSysError
+    // "Interface not supported" when the control has no IWebBrowser2.
     void Navigate(const wchar_t* url);
     void Refresh();
 
-    // The control's look at a key before the program's own translation.
+    // Shows the control a key before the program translates it; true when the control took it.
     bool TranslateAccelerator(MSG& message);
 
 private:

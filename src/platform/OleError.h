@@ -10,7 +10,7 @@
 // The system's text for an error code, or empty when it has none.
 std::string SystemErrorText(HRESULT hr);
 
-// For creating, loading and activating the control: EOleSysError.
+// Raises EOleSysError for a failed hr; used when creating, loading and activating the control.
 void OleCheck(HRESULT hr);
 
 // For a call through interface iid of object: EOleException with the

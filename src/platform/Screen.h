@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-// LOGPIXELSY by default, the vertical resolution that fonts are measured in.
+// Returns LOGPIXELSY by default, the vertical resolution that fonts are measured in.
 int ScreenPixelsPerInch(int index = LOGPIXELSY);
 
 // The program declares no awareness of the screen's resolution, so on a
