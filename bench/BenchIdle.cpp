@@ -4,6 +4,7 @@
 
 #include "BenchClock.h"
 #include "BenchReport.h"
+#include "Probe.h"
 #include "UnixProcess.h"
 
 #include <memory>
@@ -48,7 +49,7 @@ void BenchIdle(const Target& app, const Target& floor, int seconds, int runs) {
         for (Watched& one : watched) one.child = std::make_unique<ChildProcess>();
         bool ready = true;
         for (Watched& one : watched) {
-            std::string name = Narrow(one.target->name), error;
+            std::string name = Utf8(one.target->name), error;
             if (!one.child->StartAndWaitVisible(*one.target, kVisibleTimeoutMs, &error)) {
                 Failure("idle " + name + ": " + error);
                 ready = false;
@@ -65,7 +66,7 @@ void BenchIdle(const Target& app, const Target& floor, int seconds, int runs) {
         for (Watched& one : watched) {
             std::optional<UnixCounters> counters = one.unix->Read();
             if (!counters) {
-                Failure("idle " + Narrow(one.target->name) + ": cannot read /proc");
+                Failure("idle " + Utf8(one.target->name) + ": cannot read /proc");
                 return;
             }
             one.before = *counters;
@@ -73,7 +74,7 @@ void BenchIdle(const Target& app, const Target& floor, int seconds, int runs) {
         }
         Sleep(DWORD(seconds) * 1000);
         for (Watched& one : watched) {
-            std::string name = Narrow(one.target->name);
+            std::string name = Utf8(one.target->name);
             std::optional<UnixCounters> after = one.unix->Read();
             if (!after || WaitForSingleObject(one.child->Handle(), 0) != WAIT_TIMEOUT) {
                 Failure("idle " + name + ": process ended while idle");
@@ -86,11 +87,11 @@ void BenchIdle(const Target& app, const Target& floor, int seconds, int runs) {
         }
         for (Watched& one : watched) {
             std::optional<DWORD> exitCode = one.child->Close(10000);
-            if (!exitCode || *exitCode != 0) Failure("idle " + Narrow(one.target->name) + ": no clean exit");
+            if (!exitCode || *exitCode != 0) Failure("idle " + Utf8(one.target->name) + ": no clean exit");
         }
     }
     for (Watched& one : watched) {
-        std::string key = "idle." + Narrow(one.target->name);
+        std::string key = "idle." + Utf8(one.target->name);
         Result(key + ".cpu_ms", Median(one.cpuMs));
         Result(key + ".cpu_ms", one.cpuMs);
         Result(key + ".wakeups", Median(one.wakeups));

@@ -2,20 +2,10 @@
 // and "fail <what>" lines for machinery that did not work.
 #include "BenchReport.h"
 
-#include <windows.h>
-
 #include <cstdio>
 
 namespace {
 int failures = 0;
-}
-
-std::string Narrow(const std::wstring& text) {
-    if (text.empty()) return {};
-    int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string narrow(size_t(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), narrow.data(), size, nullptr, nullptr);
-    return narrow;
 }
 
 void Result(const std::string& key, double value) {

@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-std::string Narrow(const std::wstring& text);
 void Result(const std::string& key, double value);
 void Result(const std::string& key, const std::vector<double>& samples);  // every sample, for the record
 void Failure(const std::string& what);

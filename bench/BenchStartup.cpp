@@ -3,6 +3,7 @@
 
 #include "BenchClock.h"
 #include "BenchReport.h"
+#include "Probe.h"
 
 #include <map>
 
@@ -19,7 +20,7 @@ void BenchStartup(const std::vector<Target>& targets, int runs, int warmups) {
     std::map<std::wstring, std::vector<double>> samples;
     for (int round = 0; round < warmups + runs; ++round) {
         for (const Target& target : targets) {
-            std::string name = Narrow(target.name);
+            std::string name = Utf8(target.name);
             ChildProcess child;
             std::string error;
             std::optional<double> ms = child.StartAndWaitVisible(target, kVisibleTimeoutMs, &error);
@@ -38,7 +39,7 @@ void BenchStartup(const std::vector<Target>& targets, int runs, int warmups) {
         }
     }
     for (const Target& target : targets) {
-        std::string key = "startup." + Narrow(target.name) + ".ms";
+        std::string key = "startup." + Utf8(target.name) + ".ms";
         Result(key, Median(samples[target.name]));
         Result(key, samples[target.name]);
     }

@@ -14,8 +14,8 @@
 #include "BenchClock.h"
 #include "BenchReport.h"
 #include "DoubleChannel.h"
+#include "Probe.h"
 #include "UnixProcess.h"
-#include "WindowQuery.h"
 
 #include <psapi.h>
 
@@ -57,7 +57,7 @@ std::optional<RunFigures> OneRun(const Target& app, int ticks) {
         return std::nullopt;
     }
     std::optional<DoubleChannel> channel = DoubleChannel::Open(child.Id(), 5000);
-    HWND timer = FindTopLevel(child.Id(), L"TPUtilWindow");
+    HWND timer = TopLevelOf(child.Id(), L"TPUtilWindow");
     std::optional<UnixProcess> unix = UnixProcess::Find(L"QuellmarkBrenvik.exe", &error);
     if (!channel || !timer || !unix) {
         Failure(std::string("ticks: ") +

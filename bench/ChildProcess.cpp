@@ -3,8 +3,7 @@
 #include "ChildProcess.h"
 
 #include "BenchClock.h"
-#include "BenchReport.h"
-#include "WindowQuery.h"
+#include "Probe.h"
 
 namespace {
 
@@ -23,11 +22,6 @@ CreationWatch* activeWatch = nullptr;
 void CALLBACK OnObjectCreated(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG, DWORD, DWORD) {
     if (!activeWatch || activeWatch->found || object != OBJID_WINDOW || !window) return;
     if (ClassOf(window) == *activeWatch->windowClass) activeWatch->found = window;
-}
-
-void PumpMessages() {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
 }
 
 }  // namespace
@@ -67,10 +61,10 @@ std::optional<double> ChildProcess::StartAndWaitVisible(const Target& target, DW
     CloseHandle(info.hThread);
     std::optional<double> elapsed;
     while (clock.ElapsedMs() < timeoutMs) {
-        PumpMessages();
+        DispatchWaiting();
         // Should the hook miss the window, a slower search still finds it.
         if (!watch.found && (!hook || clock.ElapsedMs() > 2000)) {
-            HWND window = FindTopLevel(processId_, target.windowClass.c_str());
+            HWND window = TopLevelOf(processId_, target.windowClass.c_str());
             if (window) watch.found = window;
         }
         if (watch.found && IsWindowVisible(watch.found)) {
@@ -86,7 +80,7 @@ std::optional<double> ChildProcess::StartAndWaitVisible(const Target& target, DW
     activeWatch = nullptr;
     if (hook) UnhookWinEvent(hook);
     mainWindow_ = watch.found;
-    if (!elapsed && error->empty()) *error = "no visible window of class " + Narrow(target.windowClass) + " in time";
+    if (!elapsed && error->empty()) *error = "no visible window of class " + Utf8(target.windowClass) + " in time";
     return elapsed;
 }
 

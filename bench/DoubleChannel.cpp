@@ -1,7 +1,7 @@
 // Commands to the test-double browser's control window inside the viewer.
 #include "DoubleChannel.h"
 
-#include "WindowQuery.h"
+#include "Probe.h"
 
 namespace {
 
@@ -12,7 +12,7 @@ constexpr ULONG_PTR kCommandData = 1;
 
 std::optional<DoubleChannel> DoubleChannel::Open(DWORD processId, DWORD timeoutMs) {
     HWND window = nullptr;
-    WaitUntil([&] { return (window = FindTopLevel(processId, L"QbBrowserDoubleControl")) != nullptr; }, timeoutMs);
+    WaitFor([&] { return (window = TopLevelOf(processId, L"QbBrowserDoubleControl")) != nullptr; }, timeoutMs);
     if (!window) return std::nullopt;
     return DoubleChannel(window);
 }
