@@ -132,34 +132,42 @@ void BenchTicks(const Target& app, int ticks, int runs) {
         Failure("ticks: at least " + std::to_string(kFirstMemoryTick) + " ticks are needed");
         return;
     }
-    std::vector<double> tick, roundTrip, net, polls, anonGrowth, rssGrowth, workingSetGrowth, pagefileGrowth,
-        privateGrowth, anonFirst, anonLast;
+    // The figures in the order they are printed; those marked true print every sample beside the median.
+    const std::pair<const char*, bool> kFigures[] = {
+        {"tick.ms", true},
+        {"tick.query_roundtrip_ms", false},
+        {"tick.net_ms", false},
+        {"tick.queries_per_tick", false},
+        {"memory.anon_first_kib", false},
+        {"memory.anon_last_kib", false},
+        {"memory.anon_growth_kib", true},
+        {"memory.rss_growth_kib", false},
+        {"memory.wine_working_set_growth_kib", false},
+        {"memory.wine_pagefile_growth_kib", false},
+        {"memory.wine_private_growth_kib", false},
+    };
+    std::vector<double> samples[std::size(kFigures)];
     for (int run = 0; run < runs; ++run) {
         std::optional<RunFigures> figures = OneRun(app, ticks);
         if (!figures) return;
-        tick.push_back(figures->tickMs);
-        roundTrip.push_back(figures->roundTripMs);
-        net.push_back(figures->tickMs - figures->roundTripMs);
-        polls.push_back(figures->polls);
-        anonFirst.push_back(figures->atFirst.anonKiB);
-        anonLast.push_back(figures->atLast.anonKiB);
-        anonGrowth.push_back(figures->atLast.anonKiB - figures->atFirst.anonKiB);
-        rssGrowth.push_back(figures->atLast.rssKiB - figures->atFirst.rssKiB);
-        workingSetGrowth.push_back(figures->atLast.workingSetKiB - figures->atFirst.workingSetKiB);
-        pagefileGrowth.push_back(figures->atLast.pagefileKiB - figures->atFirst.pagefileKiB);
-        privateGrowth.push_back(figures->atLast.privateKiB - figures->atFirst.privateKiB);
+        const RunFigures& f = *figures;
+        const Memory &first = f.atFirst, &last = f.atLast;
+        const double values[] = {f.tickMs,
+                                 f.roundTripMs,
+                                 f.tickMs - f.roundTripMs,
+                                 f.polls,
+                                 first.anonKiB,
+                                 last.anonKiB,
+                                 last.anonKiB - first.anonKiB,
+                                 last.rssKiB - first.rssKiB,
+                                 last.workingSetKiB - first.workingSetKiB,
+                                 last.pagefileKiB - first.pagefileKiB,
+                                 last.privateKiB - first.privateKiB};
+        static_assert(std::size(values) == std::size(kFigures));
+        for (size_t i = 0; i < std::size(values); ++i) samples[i].push_back(values[i]);
     }
-    Result("tick.ms", Median(tick));
-    Result("tick.ms", tick);
-    Result("tick.query_roundtrip_ms", Median(roundTrip));
-    Result("tick.net_ms", Median(net));
-    Result("tick.queries_per_tick", Median(polls));
-    Result("memory.anon_first_kib", Median(anonFirst));
-    Result("memory.anon_last_kib", Median(anonLast));
-    Result("memory.anon_growth_kib", Median(anonGrowth));
-    Result("memory.anon_growth_kib", anonGrowth);
-    Result("memory.rss_growth_kib", Median(rssGrowth));
-    Result("memory.wine_working_set_growth_kib", Median(workingSetGrowth));
-    Result("memory.wine_pagefile_growth_kib", Median(pagefileGrowth));
-    Result("memory.wine_private_growth_kib", Median(privateGrowth));
+    for (size_t i = 0; i < std::size(kFigures); ++i) {
+        Result(kFigures[i].first, Median(samples[i]));
+        if (kFigures[i].second) Result(kFigures[i].first, samples[i]);
+    }
 }

@@ -6,6 +6,7 @@
 // flags, so that the viewer's start-up is set against the same obligations
 // and nothing else: no form reading, no scaling, no application window.
 #include "BrowserHost.h"
+#include "FloorWindow.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -32,13 +33,7 @@ public:
     // Raises the control's failures as BrowserHost does; false for a window
     // that could not be made.
     bool Create(HINSTANCE instance, int showCommand) {
-        WNDCLASSW windowClass{};
-        windowClass.lpfnWndProc = WindowProc;
-        windowClass.hInstance = instance;
-        windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-        windowClass.lpszClassName = kClassName;
-        if (!RegisterClassW(&windowClass)) return false;
+        if (!RegisterFloorClass(instance, kClassName, WindowProc, COLOR_WINDOW)) return false;
         // The control before any window, the viewer's order: its form's
         // components exist before their windows do.
         browser_ = std::make_unique<BrowserHost>(*this);
@@ -118,11 +113,7 @@ int Run(HINSTANCE instance, int showCommand) {
     try {
         if (!host.Create(instance, showCommand)) return 1;
     } catch (...) { return 1; }
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
+    RunMessageLoop();
     host.Destroy();
     return 0;
 }
