@@ -33,8 +33,8 @@ bool Count(const wchar_t* text, int* value) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    // The viewer starts with the driver's environment: no call log (its file
-    // writes would land inside the ticks being timed) and no injected faults.
+    // The viewer inherits the driver's environment. It gets no call log, whose file writes would land inside the
+    // ticks being timed, and no injected faults.
     SetEnvironmentVariableW(L"QB_DOUBLE_LOG", nullptr);
     SetEnvironmentVariableW(L"QB_DOUBLE_FAIL", nullptr);
     if (argc < 2) return Usage();

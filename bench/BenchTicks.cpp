@@ -91,8 +91,8 @@ std::optional<RunFigures> OneRun(const Target& app, int ticks) {
         }
         tickMs.push_back(clock.ElapsedMs());
         polls.push_back(queries);
-        // One more query straight after, the viewer as awake as at the end of
-        // the tick: the round trip that the upper bound carries.
+        // One more query right after the tick, while the viewer is as awake as at its end, measures the round trip
+        // that the upper bound includes.
         clock.Restart();
         if (channel->Send("query refreshes") != expected) {
             Failure("ticks: the Refresh count changed without a tick");

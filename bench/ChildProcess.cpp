@@ -43,8 +43,8 @@ std::optional<double> ChildProcess::StartAndWaitVisible(const Target& target, DW
     PROCESS_INFORMATION info{};
     CreationWatch watch;
     watch.windowClass = &target.windowClass;
-    // Suspended, so that the hook is in place before the first window can
-    // exist; the clock starts before CreateProcess all the same.
+    // The process starts suspended, so that the hook is in place before its first window can exist; the clock
+    // still starts before CreateProcess.
     Stopwatch clock;
     if (!CreateProcessW(target.exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
                         nullptr, &startup, &info)) {
@@ -62,7 +62,7 @@ std::optional<double> ChildProcess::StartAndWaitVisible(const Target& target, DW
     std::optional<double> elapsed;
     while (clock.ElapsedMs() < timeoutMs) {
         DispatchWaiting();
-        // Should the hook miss the window, a slower search still finds it.
+        // If the hook misses the window, a slower search still finds it.
         if (!watch.found && (!hook || clock.ElapsedMs() > 2000)) {
             HWND window = TopLevelOf(processId_, target.windowClass.c_str());
             if (window) watch.found = window;

@@ -21,15 +21,14 @@ public:
     ChildProcess& operator=(const ChildProcess&) = delete;
     ~ChildProcess();
 
-    // Starts the program and waits until its main window is visible;
-    // returns the milliseconds that took, or nothing (and why) when it did
-    // not happen within the time.
+    // Starts the program and waits until its main window is visible. Returns the milliseconds that took, or nothing
+    // (and the reason in error) when it did not happen in time.
     std::optional<double> StartAndWaitVisible(const Target& target, DWORD timeoutMs, std::string* error);
     DWORD Id() const { return processId_; }
     HANDLE Handle() const { return process_; }
     HWND MainWindow() const { return mainWindow_; }
-    // Closes the main window; the exit code when the process ended within
-    // the time, else it is terminated and nothing is returned.
+    // Closes the main window and returns the exit code if the process ends in time; otherwise terminates it and
+    // returns nothing.
     std::optional<DWORD> Close(DWORD timeoutMs);
 
 private:

@@ -30,20 +30,19 @@ public:
     HostWindow& operator=(const HostWindow&) = delete;
     ~HostWindow() override { Destroy(); }
 
-    // Raises the control's failures as BrowserHost does; false for a window
-    // that could not be made.
+    // Lets the control's failures out as BrowserHost raises them, and returns false when a window could not be
+    // made.
     bool Create(HINSTANCE instance, int showCommand) {
         if (!RegisterFloorClass(instance, kClassName, WindowProc, COLOR_WINDOW)) return false;
-        // The control before any window, the viewer's order: its form's
-        // components exist before their windows do.
+        // The control comes before any window, in the viewer's order: its form's components exist before their
+        // windows do.
         browser_ = std::make_unique<BrowserHost>(*this);
         browser_->Load({});
-        // The 32-bit range that the viewer's progress bar relies on comes
-        // with this class registration; a floor that cannot have it is not
-        // the viewer's floor.
+        // This class registration brings the 32-bit range that the viewer's progress bar relies on; a floor without
+        // it would not be the viewer's floor.
         INITCOMMONCONTROLSEX classes{sizeof classes, ICC_PROGRESS_CLASS};
         if (!InitCommonControlsEx(&classes)) return false;
-        // Hidden until the control is in place, as the viewer's form is.
+        // The window stays hidden until the control is in place, as the viewer's form does.
         window_ = CreateWindowExW(0, kClassName, L"Minimal host", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
                                   CW_USEDEFAULT, 640, 480, nullptr, nullptr, instance, nullptr);
         if (!window_) return false;
@@ -58,9 +57,8 @@ public:
         return true;
     }
 
-    // The viewer's exit sequence, after its message loop: the control leaves
-    // its window and is released (BrowserHost's destructor), then the windows
-    // go, all before OLE is uninitialised.
+    // The viewer's exit sequence after its message loop: the control leaves its window and is released (in
+    // BrowserHost's destructor), then the windows go, all before OLE is uninitialised.
     void Destroy() {
         if (browser_) browser_->Deactivate();
         browser_.reset();
@@ -89,12 +87,11 @@ private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         switch (message) {
         case WM_CLOSE:
-            // As the viewer's form: closing ends the loop, and the window
-            // goes with the exit sequence.
+            // As with the viewer's form, closing ends the loop, and the window goes in the exit sequence.
             PostQuitMessage(0);
             return 0;
         case WM_DESTROY:
-            // Only reached first when something else destroys the window.
+            // This comes first only when something other than the exit sequence destroys the window.
             PostQuitMessage(0);
             return 0;
         default: return DefWindowProcW(window, message, wParam, lParam);
@@ -126,7 +123,7 @@ int Run(HINSTANCE instance, int showCommand) {
 void __gnu_cxx::__verbose_terminate_handler() { std::abort(); }
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
-    // OLE, as the viewer initialises it: in-place activation asks for it.
+    // OLE is initialised as the viewer does it, because in-place activation needs it.
     if (FAILED(OleInitialize(nullptr))) return 1;
     const int exitCode = Run(instance, showCommand);
     OleUninitialize();

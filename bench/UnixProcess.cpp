@@ -46,8 +46,7 @@ bool RunsExe(unsigned long pid, const std::wstring& exeName) {
     if (!commandLine) return false;
     std::vector<std::string> arguments = Entries(*commandLine);
     if (arguments.empty()) return false;
-    // Wine rewrites the first argument to the program's path, Unix or
-    // Windows style, padded with blanks.
+    // Wine rewrites the first argument to the program's path, in Unix or Windows style and padded with blanks.
     std::wstring program = Lower(Widen(arguments[0]));
     while (!program.empty() && program.back() == L' ') program.pop_back();
     size_t slash = program.find_last_of(L"/\\");

@@ -19,8 +19,8 @@ struct UnixCounters {
 
 class UnixProcess {
 public:
-    // The one Linux process of this Wine prefix whose program file has the
-    // given name (case ignored); nothing when there is none or more than one.
+    // Finds the one Linux process of this Wine prefix whose program file has the given name, ignoring case; returns
+    // nothing when there is none or more than one.
     static std::optional<UnixProcess> Find(const std::wstring& exeName, std::string* error);
 
     unsigned long Pid() const { return pid_; }
