@@ -1,5 +1,4 @@
-// Helpers that read another process's windows without hanging on it. The end-to-end driver and the bench driver
-// both use them.
+// Helpers that read another process's windows without hanging on it, shared by the e2e driver and the bench driver.
 #pragma once
 
 #include <windows.h>

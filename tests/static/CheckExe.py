@@ -46,8 +46,7 @@ def CheckExe(exe, machine, version):
     Check(flags & kNxCompat, f"no NX_COMPAT in {flags:#x}")
     Check(machine != "amd64" or flags & kHighEntropyVa, f"no HIGH_ENTROPY_VA in {flags:#x}")
     for section in pe.sections:
-        both = section.Characteristics & kExecute and section.Characteristics & kWrite
-        Check(not both, f"section {section.Name!r} is writable and executable")
+        Check(~section.Characteristics & (kExecute | kWrite), f"section {section.Name!r} is writable and executable")
     Check(pe.FILE_HEADER.TimeDateStamp == 0, f"link timestamp {pe.FILE_HEADER.TimeDateStamp:#x}, not 0")
 
     entries = getattr(pe, "DIRECTORY_ENTRY_IMPORT", []) + getattr(pe, "DIRECTORY_ENTRY_DELAY_IMPORT", [])
@@ -70,8 +69,8 @@ def CheckExe(exe, machine, version):
     for key in ("FileVersion", "ProductVersion"):
         Check(strings.get(key) == version, f"{key} {strings.get(key)!r}, program version {version}")
 
-    # The group the program loads: one entry of width and height (bytes for an icon, words for a cursor), the image id
-    # its last word. The image: a cursor's hot spot, then a bitmap header whose height counts colour and mask halves.
+    # The group must have one entry: width and height (bytes for an icon, words for a cursor), and the image id in its
+    # last word. The image holds a cursor's hot spot, then a bitmap header whose height counts colour and mask halves.
     for what, group, imageType, extent, skip in [("icon", (kRtGroupIcon, "MAINICON"), kRtIcon, "<BB", 0),
                                                  ("cursor", (kRtGroupCursor, 32761), kRtCursor, "<HH", 4)]:
         data = Resource(pe, *group) + bytes(20)

@@ -1,6 +1,6 @@
 #!/bin/bash
-# Builds the shipped exe again in a tree of its own, the compiler's date moved (SOURCE_DATE_EPOCH sets __DATE__
-# too), and compares the two byte for byte. The tree is kept, so a rerun rebuilds only what changed.
+# Builds the shipped exe again in a tree of its own with the compiler's date moved (SOURCE_DATE_EPOCH sets __DATE__
+# too) and compares the two byte for byte. The tree is kept, so that a rerun rebuilds only what changed.
 set -euo pipefail
 source=$1 reference=$2 toolchain=$3 tree=$4
 export SOURCE_DATE_EPOCH=$(( $(date +%s) - 400000000 ))

@@ -1,6 +1,5 @@
-// The viewer as a screen reader in another process finds it through the platform's accessibility interface: the main
-// window's children in reading order, hit tests, each link's default action, the events it sends, the edit's name,
-// and the object's end with the viewer.
+// What a screen reader in another process finds through Active Accessibility: the main window's children in reading
+// order, hit tests, each link's default action, the events raised, the edit's name, and the object's end.
 #include "Harness.h"
 
 #include <commctrl.h>
@@ -9,7 +8,6 @@
 #include <wrl/client.h>
 
 #include <cstdio>
-#include <optional>
 
 using Microsoft::WRL::ComPtr;
 
@@ -17,24 +15,22 @@ namespace {
 
 VARIANT Child(LONG id) {
     VARIANT child{};
-    child.vt = VT_I4;
-    child.lVal = id;
-    return child;
+    return child.vt = VT_I4, child.lVal = id, child;
 }
 
 std::string Hex(HRESULT hr) {
     char text[16];
-    std::snprintf(text, sizeof text, "hr=%08lx", static_cast<unsigned long>(hr));
-    return text;
+    return std::string(text, size_t(std::snprintf(text, sizeof text, "hr=%08lx", static_cast<unsigned long>(hr))));
 }
+
+std::string Id(LONG id) { return "id " + std::to_string(id); }
 
 // A text property as the reader hears it, or the failure.
 std::string Text(HRESULT (STDMETHODCALLTYPE IAccessible::*property)(VARIANT, BSTR*), IAccessible* object, LONG id) {
     BSTR text = nullptr;
     HRESULT hr = (object->*property)(Child(id), &text);
     std::string read = hr == S_OK && text ? Utf8(text) : Hex(hr);
-    SysFreeString(text);
-    return read;
+    return SysFreeString(text), read;
 }
 
 LONG Number(HRESULT (STDMETHODCALLTYPE IAccessible::*property)(VARIANT, VARIANT*), IAccessible* object, LONG id) {
@@ -42,30 +38,28 @@ LONG Number(HRESULT (STDMETHODCALLTYPE IAccessible::*property)(VARIANT, VARIANT*
     return (object->*property)(Child(id), &value) == S_OK && value.vt == VT_I4 ? value.lVal : -1;
 }
 
-// A child as a reader is handed it: "id N" for a simple element, the window's class for an object.
+// Names a child as a reader is handed it: "id N" for a simple element, the window's class for an object.
 std::string Seen(HRESULT hr, VARIANT& child) {
     HWND window = nullptr;
     ComPtr<IAccessible> object;
     if (child.vt == VT_DISPATCH && child.pdispVal) child.pdispVal->QueryInterface(IID_PPV_ARGS(&object));
-    std::string seen = child.vt == VT_I4                                         ? "id " + std::to_string(child.lVal)
+    std::string seen = child.vt == VT_I4                                         ? Id(child.lVal)
         : object && SUCCEEDED(WindowFromAccessibleObject(object.Get(), &window)) ? Utf8(ClassOf(window))
                                                                                  : Hex(hr);
-    VariantClear(&child);
-    return seen;
+    return VariantClear(&child), seen;
 }
 
-// Whether the process has the module loaded; nothing where its module list cannot be read.
+// Tells whether the process has the module loaded, or nothing where its module list cannot be read.
 std::optional<bool> Loaded(DWORD process, const wchar_t* module) {
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE | TH32CS_SNAPMODULE32, process);
     MODULEENTRY32W entry{sizeof entry};
     bool listed = false, found = false;
     for (BOOL more = Module32FirstW(snapshot, &entry); more && !found; more = Module32NextW(snapshot, &entry))
         listed = true, found = _wcsicmp(entry.szModule, module) == 0;
-    CloseHandle(snapshot);
-    return listed ? std::optional(found) : std::nullopt;
+    return CloseHandle(snapshot), listed ? std::optional(found) : std::nullopt;
 }
 
-// In reading order, with the layout's label index (-1: a window of that class), role, state and name.
+// The children in reading order: a label by its index in the layout, with role, state and name, or a window by class.
 struct ChildRow {
     int label;
     const wchar_t* window;
@@ -84,21 +78,18 @@ const ChildRow kChildren[] = {
 
 }  // namespace
 
-// Closes the viewer with close, then checks that the object held meanwhile fails cleanly.
+// Checks what a reader finds, then closes the viewer with close and checks that the object it holds fails cleanly.
 void ExpectAccessible(const Viewer& v, const std::function<void()>& close) {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     HWND main = v.Main();
     Layout layout = ExpectedLayout(options.host);
-    auto screen = [&](RECT r) {
-        MapWindowPoints(main, HWND_DESKTOP, reinterpret_cast<POINT*>(&r), 2);
-        return r;
-    };
-    // Wine lists no module of a 32-bit process to a 64-bit one.
+    auto screen = [&](RECT r) { return MapWindowPoints(main, HWND_DESKTOP, reinterpret_cast<POINT*>(&r), 2), r; };
+    // Wine does not list a 32-bit process's modules to a 64-bit one.
     const std::optional<bool> loaded = Loaded(v.ProcessId(), L"oleacc.dll");
     if (loaded) Expect(!*loaded, "the accessibility library is not loaded before a reader asks");
     else std::printf("# the viewer's modules cannot be listed here: when the library loads is not checked\n");
-    // The first request loads the library in the viewer, which under user-mode emulation outlasts the wait of
-    // AccessibleObjectFromWindow; a reader asks again.
+    // The first request loads the library into the viewer. Under user-mode emulation that outlasts the wait of
+    // AccessibleObjectFromWindow, and a reader then asks again.
     ComPtr<IAccessible> form;
     HRESULT hr = E_FAIL;
     WaitFor([&] { return SUCCEEDED(hr = AccessibleObjectFromWindow(main, OBJID_CLIENT, IID_PPV_ARGS(&form))); }, 30000);
@@ -114,20 +105,17 @@ void ExpectAccessible(const Viewer& v, const std::function<void()>& close) {
     hr = AccessibleChildren(form.Get(), 0, 8, children, &got);
     for (LONG i = 0; i < got; ++i) enumerated += Seen(hr, children[i]) + "; ";
     hr = form->accNavigate(NAVDIR_FIRSTCHILD, Child(CHILDID_SELF), &next);
-    for (LONG id = 1; hr == S_OK && id <= 8; ++id) {
+    for (LONG id = 1; hr == S_OK && id <= 8; hr = form->accNavigate(NAVDIR_NEXT, Child(id++), &next))
         walked += Seen(hr, next) + "; ";
-        hr = form->accNavigate(NAVDIR_NEXT, Child(id), &next);
-    }
     Picture picture(main);
+    const std::string none = Hex(DISP_E_MEMBERNOTFOUND);
     for (const ChildRow& row : kChildren) {
         LONG id = LONG(&row - kChildren + 1);
-        IDispatch* object = nullptr;
-        HRESULT own = form->get_accChild(Child(id), &object);
-        VARIANT asObject{};
-        asObject.vt = VT_DISPATCH;
-        asObject.pdispVal = object;
-        named += own == S_FALSE ? "id " + std::to_string(id) + "; " : Seen(own, asObject) + "; ";
-        expected += row.window ? Utf8(row.window) + "; " : "id " + std::to_string(id) + "; ";
+        VARIANT object{};
+        HRESULT own = form->get_accChild(Child(id), &object.pdispVal);
+        object.vt = VT_DISPATCH;
+        named += (own == S_FALSE ? Id(id) : Seen(own, object)) + "; ";
+        expected += (row.window ? Utf8(row.window) : Id(id)) + "; ";
         if (row.window) continue;
         const RECT& place = layout.labels[row.label];
         std::string what = "Label" + std::to_string(row.label + 1);
@@ -135,13 +123,12 @@ void ExpectAccessible(const Viewer& v, const std::function<void()>& close) {
         bool link = row.role == ROLE_SYSTEM_LINK;
         ExpectEq(row.role, Number(&IAccessible::get_accRole, form.Get(), id), what + ": role");
         ExpectEq(row.state, Number(&IAccessible::get_accState, form.Get(), id), what + ": state");
-        std::string none = Hex(DISP_E_MEMBERNOTFOUND);
         ExpectEq(row.name ? row.name : Utf8(options.host), Text(&IAccessible::get_accName, form.Get(), id),
                  what + ": name");
         ExpectEq(link ? address : none, Text(&IAccessible::get_accValue, form.Get(), id), what + ": value");
         ExpectEq(link ? "Jump" : none, Text(&IAccessible::get_accDefaultAction, form.Get(), id),
                  what + ": default action");
-        // Where it shows on the screen: the layout's place, holding all its ink; a link's caption extent is known.
+        // On the screen it takes the layout's place and holds all its ink. Only a link's caption extent is known.
         LONG x = 0, y = 0, w = 0, h = 0;
         form->accLocation(&x, &y, &w, &h, Child(id));
         LONG end = row.label == 2 ? layout.edit.left
@@ -150,18 +137,17 @@ void ExpectAccessible(const Viewer& v, const std::function<void()>& close) {
                                   : picture.width + 4;  // where the next child begins
         RECT at{x, y, x + w, y + h}, ink = picture.InkBounds({place.left - 4, 0, end - 4, layout.browser.top});
         RECT expectedAt = screen(place);
-        if (!link) expectedAt.right = at.right, expectedAt.bottom = at.bottom;  // a face that may vary: its ink tells
+        if (!link) expectedAt.right = at.right, expectedAt.bottom = at.bottom;  // the face may vary: the ink tells
         ExpectEq(RectText(expectedAt), RectText(at), what + ": location");
-        if (place.left < picture.width) {  // else beyond the client area at this resolution
+        if (place.left < picture.width) {  // else it lies beyond the client area at this resolution
             ink = screen(ink);
             Expect(ink.left >= at.left && ink.right <= at.right && ink.top >= at.top && ink.bottom <= at.bottom,
                    what + ": its ink lies within it", RectText(ink));
             VARIANT hit{};
-            ExpectEq("id " + std::to_string(id), Seen(form->accHitTest((x + x + w) / 2, (y + y + h) / 2, &hit), hit),
-                     what + ": hit test");
+            ExpectEq(Id(id), Seen(form->accHitTest((x + x + w) / 2, (y + y + h) / 2, &hit), hit), what + ": hit test");
         }
-        // The default action returns at once, while the shell takes its time (QB_HOOK_FAULT SlowShell); one shell
-        // call follows with the address, and the focus stays where it was.
+        // The default action returns at once while the shell takes its time (QB_HOOK_FAULT SlowShell). One shell call
+        // follows with the address, and the focus stays where it was.
         size_t calls = v.hookLog.Count("ShellExecuteA"), opened = v.shellLog.Lines().size();
         HWND focus = v.Focus();
         DWORD start = GetTickCount();
@@ -169,7 +155,7 @@ void ExpectAccessible(const Viewer& v, const std::function<void()>& close) {
         DWORD took = GetTickCount() - start;
         if (!link) continue;
         Expect(took < 1000, what + ": the default action returns at once", std::to_string(took) + " ms");
-        // Seen while the shell call waits, before the browser it starts may take the activation.
+        // The focus is read while the shell call waits, before the browser it starts can take the activation.
         if (options.injectable) Pump(3000, [&] { return v.hookLog.Count("ShellExecuteA") > calls; });
         Expect(v.Focus() == focus, what + ": the focus stays");
         Pump(8000, [&] { return v.shellLog.Lines().size() > opened; });
@@ -192,13 +178,13 @@ void ExpectAccessible(const Viewer& v, const std::function<void()>& close) {
     ExpectEq("Edit", Seen(form->accHitTest(edit.x, edit.y, &hit), hit), "hit test on Edit1");
     ExpectEq("id 0", Seen(form->accHitTest(bare.x, bare.y, &hit), hit), "hit test on bare client area");
     ExpectEq(Hex(S_FALSE), Seen(form->accHitTest(bare.x, bare.y - 40, &hit), hit), "hit test outside the client area");
-    // The edit box is named by Label3's caption, through the static window before it.
+    // Label3's caption names the edit box, through the static window before it.
     ComPtr<IAccessible> box;
     AccessibleObjectFromWindow(v.Control(L"Edit"), OBJID_CLIENT, IID_PPV_ARGS(&box));
     ExpectEq(kChildren[0].name, box ? Text(&IAccessible::get_accName, box.Get(), CHILDID_SELF) : "", "Edit1: name");
     ExpectEq(Utf8(TextOf(v.Control(L"Edit"))), box ? Text(&IAccessible::get_accValue, box.Get(), CHILDID_SELF) : "",
              "Edit1: value");
-    // A click with the mouse is invoked too; a scroll moves every label.
+    // A click with the mouse raises the invoked event too, and a scroll moves every label.
     const RECT& link = layout.labels[0];
     Click(main, {(link.left + link.right) / 2, (link.top + link.bottom) / 2});
     Pump(3000, [&] { return heard(EVENT_OBJECT_INVOKED, 4) > 1; });
@@ -214,7 +200,7 @@ void ExpectAccessible(const Viewer& v, const std::function<void()>& close) {
     form->accLocation(&after, &unused, &unused, &unused, Child(1));
     ExpectEq(before - 8, after, "scrolled: Label3 a line to the left");
     SetWindowPos(main, nullptr, 0, 0, 815, 536, SWP_NOMOVE | SWP_NOZORDER);
-    // Once the viewer has gone, a call on the object held fails, and soon.
+    // Once the viewer has gone, a call on the held object fails, and fails soon.
     close();
     DWORD start = GetTickCount();
     hr = form->get_accChildCount(&count);

@@ -1,4 +1,4 @@
-// Component rules checked in the driver's own process, on the probe forms of Components.rc: definitions that do not
+// Component rules checked in the driver's own process on the probe forms of Components.rc: definitions that do not
 // fit, the timer's first tick, a failing layout, new system colours, a form destroyed while its window hears messages.
 #include "CatchSite.h"
 #include "Exceptions.h"
@@ -17,7 +17,7 @@ namespace {
 
 std::vector<std::string> events;  // what the probes, the timer and the failure handler saw, in order
 
-// A windowless control that says when it paints, fails once on request when moved, and has a say as it goes.
+// A windowless control that records when it paints, fails once on request when moved, and runs a callback as it goes.
 class TProbe : public TControl {
 public:
     using TControl::TControl;
@@ -29,7 +29,7 @@ public:
         if (std::exchange(failMove, false)) throw EOutOfResources("planted");
     }
     bool failMove = false;
-    std::function<void()> whileGoing;  // as the messages a form hears while a child window is destroyed
+    std::function<void()> whileGoing;  // stands for the messages a form hears while a child window is destroyed
 };
 
 class TProbeForm : public TForm {
@@ -46,10 +46,7 @@ protected:
         if (name == "TTimer") return std::make_unique<TTimer>(this);
         return name == "TProbe" ? std::make_unique<TProbe>(this) : TForm::NewComponent(name);
     }
-    void BindComponents() override {
-        Bind("Probe1", Probe1);
-        Bind("Probe2", Probe2);
-    }
+    void BindComponents() override { Bind("Probe1", Probe1), Bind("Probe2", Probe2); }
 };
 
 long long CountSince(size_t from, const std::string& event) {
@@ -71,8 +68,7 @@ void ScenarioComponents() {
     }
     const DWORD armed = GetTickCount();
     auto form = std::make_unique<TProbeForm>(L"TPROBEFORM");
-    form->CreateHandle(nullptr);
-    form->Show();
+    form->CreateHandle(nullptr), form->Show();
     HWND window = form->Handle();
 
     // The first tick comes an interval (200 ms) after the handler armed the timer, not the class's default second.
@@ -98,9 +94,8 @@ void ScenarioComponents() {
     Pump(500);
     Picture picture(window);
     auto has = [&](LONG top, DWORD rgb) {  // a DIB pixel is 0xRRGGBB; the labels are rows 40 and 60, 13 high
-        return std::any_of(picture.pixels.begin() + top * picture.width,
-                           picture.pixels.begin() + (top + 13) * picture.width,
-                           [&](DWORD pixel) { return (pixel & 0xFFFFFF) == rgb; });
+        auto row = picture.pixels.begin() + top * picture.width;
+        return std::any_of(row, row + 13 * picture.width, [&](DWORD pixel) { return (pixel & 0xFFFFFF) == rgb; });
     };
     ExpectEq(0xFFFFC0, picture.pixels[0] & 0xFFFFFF, "the window paints in the new clWindow");
     Expect(has(40, 0x008000), "a label in clWindowText paints in the new one");

@@ -159,9 +159,8 @@ Viewer::~Viewer() {
 HWND Viewer::Main() const {
     HWND main = nullptr;
     // A viewer that never started, or has already ended, has no main window to wait for.
-    WaitFor([&] { return (main = TopLevel(L"TForm1", true)) || WaitForSingleObject(process_, 0) != WAIT_TIMEOUT; },
-            30000);
-    return main;
+    auto found = [&] { return (main = TopLevel(L"TForm1", true)) || WaitForSingleObject(process_, 0) != WAIT_TIMEOUT; };
+    return WaitFor(found, 30000), main;
 }
 
 GUITHREADINFO Viewer::ThreadInfo() const {
@@ -213,9 +212,7 @@ LRESULT Viewer::CommandDuring(const std::string& command, const std::function<vo
     HANDLE thread = CreateThread(nullptr, 0, send, &call, 0, nullptr);
     meanwhile();
     DWORD answer = 0;  // stays STILL_ACTIVE if the command has not come back
-    WaitForSingleObject(thread, 15000);
-    GetExitCodeThread(thread, &answer);
-    CloseHandle(thread);
+    WaitForSingleObject(thread, 15000), GetExitCodeThread(thread, &answer), CloseHandle(thread);
     return answer;
 }
 
