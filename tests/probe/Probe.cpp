@@ -22,15 +22,13 @@ void DispatchWaiting() {
 }
 
 std::wstring ClassOf(HWND window) {
-    wchar_t name[256] = {};
-    GetClassNameW(window, name, 256);
-    return name;
+    std::wstring name(256, L'\0');
+    return name.substr(0, size_t(GetClassNameW(window, name.data(), int(name.size()))));
 }
 
 std::wstring TextOf(HWND window) {
-    wchar_t text[1100] = {};
-    SendMessageTimeoutW(window, WM_GETTEXT, 1100, LPARAM(text), SMTO_ABORTIFHUNG, kSendTimeoutMs, nullptr);
-    return text;
+    std::wstring text(1100, L'\0');
+    return text.substr(0, size_t(SendBounded(window, WM_GETTEXT, text.size(), LPARAM(text.data()))));
 }
 
 RECT RectIn(HWND window, HWND reference) {

@@ -21,15 +21,13 @@ std::vector<std::string> events;  // what the probes, the timer and the failure 
 class TProbe : public TControl {
 public:
     using TControl::TControl;
-    ~TProbe() override {
-        if (whileGoing) whileGoing();
-    }
+    ~TProbe() override { whileGoing(); }
     void Paint(HDC) override { events.push_back(Name() + " painted"); }
     void BoundsChanged() override {
         if (std::exchange(failMove, false)) throw EOutOfResources("planted");
     }
     bool failMove = false;
-    std::function<void()> whileGoing;  // stands for the messages a form hears while a child window is destroyed
+    std::function<void()> whileGoing = [] {};  // stands for the messages a form hears while a child window is destroyed
 };
 
 class TProbeForm : public TForm {

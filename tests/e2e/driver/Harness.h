@@ -15,8 +15,7 @@ std::string RectText(const RECT& rect);  // "left,top widthxheight"
 
 struct Options {
     std::wstring exe, work, host, broker;
-    bool withDouble = true;  // false: Wine's own browser control
-    bool injectable = true;  // the driver can load the hook into the viewer
+    bool withDouble = true, injectable = true;  // the double, not Wine's control; the driver can load the hook
 };
 extern Options options;
 

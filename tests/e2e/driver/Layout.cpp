@@ -73,13 +73,11 @@ bool Picture::Ink(int x, int y) const {
 }
 
 RECT Picture::InkBounds(const RECT& region) const {
-    RECT ink{LONG_MAX, LONG_MAX, LONG_MIN, LONG_MIN};
+    RECT ink{};  // UnionRect ignores an empty rectangle
     for (LONG y = std::max(0L, region.top); y < std::min(LONG(height), region.bottom); ++y)
         for (LONG x = std::max(0L, region.left); x < std::min(LONG(width), region.right); ++x)
-            if (Ink(x, y))
-                ink = {std::min(ink.left, x), std::min(ink.top, y), std::max(ink.right, x + 1),
-                       std::max(ink.bottom, y + 1)};
-    return ink.left == LONG_MAX ? RECT{} : ink;
+            if (RECT dot{x, y, x + 1, y + 1}; Ink(x, y)) UnionRect(&ink, &ink, &dot);
+    return ink;
 }
 
 // Blank columns part the letters. A face that lacks the caption's letters draws the same empty box for each of them.
