@@ -149,7 +149,7 @@ start_display() {
       kill -0 "$pid" 2>/dev/null || die "Xorg's dummy driver did not start: $(tail -n 2 "$state.log" 2>/dev/null)"
       DISPLAY=:$n xrandr --addmode DUMMY1 1600x1200 && DISPLAY=:$n xrandr --output DUMMY0 --mode 1600x1200 \
         --output DUMMY1 --mode 1600x1200 --right-of DUMMY0 || { kill "$pid"; die "xrandr cannot make two monitors"; }
-      # Asked once more, with a probe: until then the server's current configuration, which Wine reads, has one.
+      # The server's current configuration, which Wine reads, still shows one monitor until a client queries it again.
       DISPLAY=:$n xrandr -q >/dev/null
     fi
     if kill -0 "$pid" 2>/dev/null && [ -e "/tmp/.X11-unix/X$n" ]; then
