@@ -30,6 +30,17 @@ public:
     std::function<void()> whileGoing = [] {};  // stands for the messages a form hears while a child window is destroyed
 };
 
+// A platform window, subclassed, that records when it hears of its destruction.
+class TWinProbe : public TWinControl {
+public:
+    using TWinControl::TWinControl;
+    void CreateHandle(HWND parent) override { CreateChildWindow(0, L"STATIC", L"", WS_CHILD, parent), Subclass(); }
+    bool HandleMessage(UINT message, WPARAM, LPARAM, LRESULT&) override {
+        if (message == WM_DESTROY) events.push_back("probe destroyed");
+        return false;
+    }
+};
+
 class TProbeForm : public TForm {
 public:
     explicit TProbeForm(const wchar_t* definition) : TForm(nullptr) { InitializeForm("TProbeForm", definition); }
@@ -99,6 +110,17 @@ void ScenarioComponents() {
     Expect(has(40, 0x008000), "a label in clWindowText paints in the new one");
     Expect(has(60, 0x0000FF), "a label in clBlue stays so");
     SetSysColors(2, indices, old);
+
+    // A window its object destroys sends the object nothing on the way; one the platform destroys is let go of.
+    for (bool byObject : {true, false}) {
+        TWinProbe probe(nullptr);
+        probe.CreateHandle(window);
+        from = events.size();
+        byObject ? probe.DestroyHandle() : void(DestroyWindow(probe.Handle()));
+        const std::string how = byObject ? "a window its object destroys" : "a window the platform destroys";
+        ExpectEq(byObject ? 0 : 1, CountSince(from, "probe destroyed"), how + ": WM_DESTROY reaches the object");
+        Expect(!probe.HandleAllocated(), how + ": the object holds no handle after");
+    }
 
     // While the controls go, the form paints only those still there.
     form->Probe2->whileGoing = [window] {
