@@ -1,5 +1,6 @@
-// QbBrowserDouble: an in-process stand-in for the web-browser control. One object with one reference count logs
-// the viewer's calls, fails where QB_DOUBLE_FAIL says, and takes the driver's commands through a hidden window.
+// QbBrowserDouble: an in-process stand-in for the web-browser control. One object with one reference count logs the
+// viewer's calls and holds them to the calls the driver expects, fails where QB_DOUBLE_FAIL says, and takes the
+// driver's commands through a hidden window.
 #include "Adopt.h"
 #include "AppendLine.h"
 
@@ -17,6 +18,7 @@
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -24,15 +26,14 @@
 using Microsoft::WRL::ComPtr;
 extern "C" IMAGE_DOS_HEADER __ImageBase;
 
-// E_NOTIMPL methods, for what the viewer never calls.
+// A method the viewer must never call: it fails the step by its name, and answers E_NOTIMPL.
 #define NI(method, ...)                                                                                                \
-    STDMETHODIMP method(__VA_ARGS__) override { return E_NOTIMPL; }
+    STDMETHODIMP method(__VA_ARGS__) override { return Call(Log(#method)), E_NOTIMPL; }
 #define NP(name, type) NI(get_##name, type*) NI(put_##name, type)
 
 namespace {
 
-// The command window's class and the page's.
-constexpr wchar_t kWindowClass[] = L"QbBrowserDoubleControl";
+constexpr wchar_t kWindowClass[] = L"QbBrowserDoubleControl";  // of the command window and of the page
 constexpr DISPID kAmbientDownloadControl = -5512;
 constexpr DWORD kCookie = 1;
 constexpr size_t kExtentOffset = 4;  // where the saved state keeps the extent, cx then cy
@@ -48,22 +49,58 @@ std::wstring refreshDescription;
 bool errorObjects = true;  // false: failures are not reported through error objects
 uintptr_t stackTop = 0, stackBottom = UINTPTR_MAX;  // the highest and lowest stack address a Refresh ran at
 
-__attribute__((format(printf, 1, 2))) void Log(const char* format, ...) {
+std::string Environment(const char* name) {
+    char text[4096] = "";
+    GetEnvironmentVariableA(name, text, sizeof text);
+    return text;
+}
+
+__attribute__((format(printf, 1, 2))) std::string Log(const char* format, ...) {
     char line[2400] = "";
     va_list arguments;
     va_start(arguments, format);
     vsnprintf(line, sizeof line, format, arguments);
     va_end(arguments);
     AppendLine(L"QB_DOUBLE_LOG", line);
+    return line;
+}
+
+// A list of calls as the driver writes them: "Close; FinalRelease com=initialised".
+std::vector<std::string> Calls(const std::string& text) {
+    std::vector<std::string> calls;
+    std::istringstream list(text);
+    for (std::string call; std::getline(list, call, ';');)
+        if (call.erase(0, call.find_first_not_of(' ')); !call.empty()) calls.push_back(call);
+    return calls;
+}
+
+// The step's expected calls, each once and in this order, and the calls allowed at any time. Start-up's come from
+// the environment, since the viewer makes them before the driver can reach the double.
+std::vector<std::string> expected = Calls(Environment("QB_DOUBLE_EXPECT")),
+                         allowed = Calls(Environment("QB_DOUBLE_ALLOW"));
+size_t called = 0;  // how many of the expected calls have come
+
+// A call matches an expectation that its logged line starts with, up to a blank. A call that is neither the next
+// expected one nor allowed fails the step by its name.
+void Call(const std::string& line) {
+    auto is = [&](const std::string& call) { return line == call || line.starts_with(call + ' '); };
+    if (called < expected.size() && is(expected[called])) ++called;
+    else if (std::none_of(allowed.begin(), allowed.end(), is)) Log("unexpected %s", line.c_str());
+}
+
+// The end of a step: each expected call that has not come fails it by its name, and the next step expects nothing.
+void CheckCalls() {
+    for (; called < expected.size(); ++called) Log("expected %s, not called", expected[called].c_str());
+    expected.clear(), called = 0;
+    Log("checked");
 }
 
 // An item of QB_DOUBLE_FAIL ("Load=80004005,NoInPlaceObject"), with its HRESULT if it has one.
 std::optional<HRESULT> Failure(const char* item) {
-    char text[512] = "";
-    GetEnvironmentVariableA("QB_DOUBLE_FAIL", text, sizeof text);
-    const char* at = std::strstr(text, item);
-    if (at == nullptr) return std::nullopt;
-    return static_cast<HRESULT>(std::strtoul(at + std::strlen(item), nullptr, 16));
+    const std::string text = Environment("QB_DOUBLE_FAIL");
+    const size_t at = text.find(item);
+    if (at == std::string::npos) return std::nullopt;
+    return static_cast<HRESULT>(std::strtoul(text.c_str() + at + std::strlen(item), nullptr, 16));
 }
 
 std::string VariantText(const VARIANT* value) {
@@ -93,16 +130,9 @@ class BrowserDouble final : public IWebBrowser2,
 public:
     BrowserDouble() {
         if (liveObjects.empty()) {
-            const WNDCLASSW windowClass{0,
-                                        WindowProcedure,
-                                        0,
-                                        0,
-                                        dllInstance,
-                                        nullptr,
-                                        LoadCursorW(nullptr, IDC_ARROW),
-                                        static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)),
-                                        nullptr,
-                                        kWindowClass};
+            const HBRUSH white = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+            const WNDCLASSW windowClass{0,  WindowProcedure, 0, 0, dllInstance, {}, LoadCursorW({}, IDC_ARROW), white,
+                                        {}, kWindowClass};
             RegisterClassW(&windowClass);
             // A popup that is never shown: FindWindow, which the driver uses, does not see message-only windows.
             const std::wstring title = L"QbBrowserDouble " + std::to_wstring(GetCurrentProcessId());
@@ -135,14 +165,14 @@ public:
         // The probe leaves the thread as it found it: S_OK and S_FALSE took a reference, RPC_E_CHANGED_MODE none.
         const HRESULT probe = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
         if (probe == S_OK || probe == S_FALSE) CoUninitialize();
-        Log("FinalRelease com=%s", probe == S_OK ? "uninitialised" : "initialised");
+        Call(Log("FinalRelease com=%s", probe == S_OK ? "uninitialised" : "initialised"));
         delete this;
         return 0;
     }
 
     STDMETHODIMP SetClientSite(IOleClientSite* site) override {
+        Call(Log("SetClientSite site=%d", site != nullptr));
         site_ = site;
-        Log("SetClientSite site=%d", site != nullptr);
         if (site == nullptr) return S_OK;
         // A real control asks its new site for ambient properties at once.
         ComPtr<IDispatch> ambients;
@@ -154,15 +184,15 @@ public:
                                   nullptr);
             VariantClear(&result);
         }
-        Log("Ambient dispid=%ld hr=%08lx", kAmbientDownloadControl, hr);
+        Call(Log("Ambient dispid=%ld hr=%08lx", kAmbientDownloadControl, hr));
         return S_OK;
     }
     STDMETHODIMP Close(DWORD) override {
-        Log("Close");
-        if (inPlaceSite_) InPlaceDeactivate();
-        return S_OK;
+        Call(Log("Close"));
+        return Deactivate();
     }
     STDMETHODIMP DoVerb(LONG verb, LPMSG, IOleClientSite* activeSite, LONG, HWND, LPCRECT rect) override {
+        Call(Log("DoVerb verb=%ld", verb));
         HRESULT hr = Failure("DoVerb=").value_or(S_OK);
         if (verb != OLEIVERB_INPLACEACTIVATE && verb != OLEIVERB_UIACTIVATE) hr = E_NOTIMPL;
         if (hr == S_OK && !Failure("NoInPlaceObject")) hr = Activate(activeSite ? activeSite : site_.Get(), rect);
@@ -172,14 +202,16 @@ public:
     STDMETHODIMP SetExtent(DWORD aspect, SIZEL* size) override {
         const HRESULT hr = aspect == DVASPECT_CONTENT ? S_OK : DV_E_DVASPECT;
         if (hr == S_OK) extent_ = *size;
-        Log("SetExtent cx=%ld cy=%ld hr=%08lx", size->cx, size->cy, hr);
+        Call(Log("SetExtent cx=%ld cy=%ld hr=%08lx", size->cx, size->cy, hr));
         return hr;
     }
     STDMETHODIMP GetExtent(DWORD, SIZEL* size) override {
+        Call(Log("GetExtent"));
         *size = extent_;
         return S_OK;
     }
     STDMETHODIMP GetMiscStatus(DWORD, DWORD* status) override {
+        Call(Log("GetMiscStatus"));
         *status =
             OLEMISC_SETCLIENTSITEFIRST | OLEMISC_INSIDEOUT | OLEMISC_ACTIVATEWHENVISIBLE | OLEMISC_RECOMPOSEONRESIZE;
         return S_OK;
@@ -197,36 +229,30 @@ public:
             initialised_ = true;
             if (size >= kExtentOffset + sizeof extent_) std::memcpy(&extent_, bytes + kExtentOffset, sizeof extent_);
         }
-        Log("Load size=%lu cx=%ld cy=%ld hr=%08lx", size, extent_.cx, extent_.cy, hr);
+        Call(Log("Load size=%lu cx=%ld cy=%ld hr=%08lx", size, extent_.cx, extent_.cy, hr));
         return hr;
     }
-    STDMETHODIMP InitNew() override { return std::exchange(initialised_, true) ? E_UNEXPECTED : S_OK; }
+    STDMETHODIMP InitNew() override {
+        Call(Log("InitNew"));
+        return std::exchange(initialised_, true) ? E_UNEXPECTED : S_OK;
+    }
 
     STDMETHODIMP GetWindow(HWND* window) override {
+        Call(Log("GetWindow"));
         *window = page_.get();
         return page_ ? S_OK : E_FAIL;
     }
     STDMETHODIMP InPlaceDeactivate() override {
-        Log("InPlaceDeactivate");
-        if (!inPlaceSite_) return S_OK;
-        UIDeactivate();
-        page_.reset();
-        frame_.Reset();
-        // Moved out first, so that a site that calls back finds the double inactive.
-        const ComPtr<IOleInPlaceSite> site = std::move(inPlaceSite_);
-        site->OnInPlaceDeactivate();
-        return S_OK;
+        Call(Log("InPlaceDeactivate"));
+        return Deactivate();
     }
     STDMETHODIMP UIDeactivate() override {
-        if (!uiActive_) return S_OK;
-        uiActive_ = false;
-        frame_->SetActiveObject(nullptr, nullptr);
-        return inPlaceSite_->OnUIDeactivate(FALSE);
+        Call(Log("UIDeactivate"));
+        return DeactivateUI();
     }
     STDMETHODIMP SetObjectRects(LPCRECT position, LPCRECT) override {
-        const RECT& r = *position;
-        if (page_) MoveWindow(page_.get(), r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
-        return S_OK;
+        Call(Log("SetObjectRects"));
+        return MovePage(*position);
     }
     STDMETHODIMP TranslateAccelerator(LPMSG message) override {
         // F5 and Ctrl+C alone are claimed, so that a test can tell a claimed key from a passed one.
@@ -235,14 +261,14 @@ public:
         if (keyDown && message->wParam == 'C' && GetKeyState(VK_CONTROL) < 0) {
             hr = S_OK;
             // As Windows' control copies a selection: through the OLE clipboard, here emptied.
-            Log("Copy hr=%08lx", OleSetClipboard(nullptr));
+            Call(Log("Copy hr=%08lx", OleSetClipboard(nullptr)));
         }
-        Log("TranslateAccelerator msg=%x key=%x hr=%08lx", message->message, static_cast<unsigned>(message->wParam),
-            hr);
+        Call(Log("TranslateAccelerator msg=%x key=%x hr=%08lx", message->message, unsigned(message->wParam), hr));
         return hr;
     }
 
     STDMETHODIMP FindConnectionPoint(REFIID iid, IConnectionPoint** point) override {
+        Call(Log("FindConnectionPoint"));
         *point = iid == DIID_DWebBrowserEvents2 ? &events_ : nullptr;
         if (*point != nullptr) AddRef();
         return *point != nullptr ? S_OK : CONNECT_E_NOCONNECTION;
@@ -251,11 +277,12 @@ public:
     STDMETHODIMP Navigate(BSTR url, VARIANT* flags, VARIANT* target, VARIANT* postData, VARIANT* headers) override {
         char text[2048] = "";
         WideCharToMultiByte(CP_UTF8, 0, url ? url : L"", -1, text, sizeof text - 1, nullptr, nullptr);
-        Log("Navigate url=%s flags=%s target=%s postdata=%s headers=%s", text, VariantText(flags).c_str(),
-            VariantText(target).c_str(), VariantText(postData).c_str(), VariantText(headers).c_str());
+        Call(Log("Navigate url=%s flags=%s target=%s postdata=%s headers=%s", text, VariantText(flags).c_str(),
+                 VariantText(target).c_str(), VariantText(postData).c_str(), VariantText(headers).c_str()));
         return S_OK;
     }
     STDMETHODIMP Refresh() override {
+        Call(Log("Refresh"));
         ++refreshes;
         // Each tick's reload runs inside the modal loops of the boxes open at the time: how deep the stack gets.
         const char here = 0;
@@ -265,6 +292,7 @@ public:
         return refreshFailure.value_or(S_OK);
     }
     STDMETHODIMP InterfaceSupportsErrorInfo(REFIID iid) override {
+        Call(Log("InterfaceSupportsErrorInfo"));
         return iid == IID_IWebBrowser2 && errorObjects ? S_OK : S_FALSE;
     }
 
@@ -281,54 +309,32 @@ public:
                             nullptr);
     }
 
-    NI(Update)
-    NI(IsUpToDate)
-    NI(IsDirty) NI(ReactivateAndUndo) NI(GoBack) NI(GoForward) NI(GoHome) NI(GoSearch) NI(Stop) NI(Quit)
-        NI(ContextSensitiveHelp, BOOL) NI(OnFrameWindowActivate, BOOL) NI(OnDocWindowActivate, BOOL)
-            NI(EnableModeless, BOOL) NI(GetUserClassID, CLSID*) NI(GetClassID, CLSID*) NI(Unadvise, DWORD) NI(
-                GetClientSite, IOleClientSite**) NI(SetHostNames, LPCOLESTR, LPCOLESTR) NI(SetMoniker, DWORD, IMoniker*)
-                NI(GetMoniker, DWORD, DWORD, IMoniker**) NI(InitFromData, IDataObject*, BOOL,
-                                                            DWORD) NI(GetClipboardData, DWORD, IDataObject**)
-                    NI(EnumVerbs, IEnumOLEVERB**) NI(GetUserType, DWORD, LPOLESTR*) NI(Advise, IAdviseSink*, DWORD*) NI(
-                        EnumAdvise,
-                        IEnumSTATDATA**) NI(SetColorScheme, LOGPALETTE*)
-                        NI(Save, IStream*, BOOL) NI(GetSizeMax, ULARGE_INTEGER*) NI(
-                            ResizeBorder, LPCRECT,
-                            IOleInPlaceUIWindow*,
-                            BOOL) NI(EnumConnectionPoints,
-                                     IEnumConnectionPoints**) NI(GetTypeInfoCount,
-                                                                 UINT*) NI(GetTypeInfo, UINT, LCID, ITypeInfo**)
-                            NI(GetIDsOfNames, REFIID, LPOLESTR*, UINT, LCID,
-                               DISPID*) NI(Invoke, DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*)
-                                NI(Refresh2, VARIANT*) NI(get_Application,
-                                                          IDispatch**) NI(get_Parent,
-                                                                          IDispatch**) NI(get_Container, IDispatch**)
-                                    NI(get_Document, IDispatch**) NI(get_Type, BSTR*) NI(get_LocationName, BSTR*)
-                                        NI(get_LocationURL, BSTR*) NI(get_Name, BSTR*) NI(get_FullName, BSTR*) NI(
-                                            get_Path, BSTR*) NI(ClientToWindow, int*, int*)
-                                            NI(PutProperty, BSTR, VARIANT) NI(GetProperty, BSTR, VARIANT*) NI(
-                                                get_HWND, SHANDLE_PTR*)
-                                                NI(Navigate2, VARIANT*, VARIANT*, VARIANT*, VARIANT*,
-                                                   VARIANT*) NI(QueryStatusWB, OLECMDID, OLECMDF*)
-                                                    NI(ExecWB, OLECMDID, OLECMDEXECOPT, VARIANT*, VARIANT*) NI(
-                                                        ShowBrowserBar,
-                                                        VARIANT*, VARIANT*,
-                                                        VARIANT*) NI(get_ReadyState,
-                                                                     READYSTATE*) NI(get_TopLevelContainer,
-                                                                                     VARIANT_BOOL*) NI(get_Busy,
-                                                                                                       VARIANT_BOOL*)
-                                                        NP(Left, LONG) NP(Top, LONG) NP(Width, LONG) NP(Height, LONG)
-                                                            NP(StatusText, BSTR) NP(ToolBar, int) NP(
-                                                                Visible, VARIANT_BOOL) NP(StatusBar, VARIANT_BOOL)
-                                                                NP(MenuBar, VARIANT_BOOL) NP(FullScreen, VARIANT_BOOL)
-                                                                    NP(Offline, VARIANT_BOOL) NP(Silent, VARIANT_BOOL)
-                                                                        NP(TheaterMode, VARIANT_BOOL)
-                                                                            NP(RegisterAsBrowser, VARIANT_BOOL)
-                                                                                NP(RegisterAsDropTarget, VARIANT_BOOL)
-                                                                                    NP(AddressBar, VARIANT_BOOL)
-                                                                                        NP(Resizable, VARIANT_BOOL)
+    // clang-format off
+    NI(Update) NI(IsUpToDate) NI(IsDirty) NI(ReactivateAndUndo) NI(GoBack) NI(GoForward) NI(GoHome) NI(GoSearch) NI(Stop)
+    NI(Quit) NI(ContextSensitiveHelp, BOOL) NI(OnFrameWindowActivate, BOOL) NI(OnDocWindowActivate, BOOL)
+    NI(EnableModeless, BOOL) NI(GetUserClassID, CLSID*) NI(GetClassID, CLSID*) NI(Unadvise, DWORD)
+    NI(GetClientSite, IOleClientSite**) NI(SetHostNames, LPCOLESTR, LPCOLESTR) NI(SetMoniker, DWORD, IMoniker*)
+    NI(GetMoniker, DWORD, DWORD, IMoniker**) NI(InitFromData, IDataObject*, BOOL, DWORD)
+    NI(GetClipboardData, DWORD, IDataObject**) NI(EnumVerbs, IEnumOLEVERB**) NI(GetUserType, DWORD, LPOLESTR*)
+    NI(Advise, IAdviseSink*, DWORD*) NI(EnumAdvise, IEnumSTATDATA**) NI(SetColorScheme, LOGPALETTE*)
+    NI(Save, IStream*, BOOL) NI(GetSizeMax, ULARGE_INTEGER*) NI(ResizeBorder, LPCRECT, IOleInPlaceUIWindow*, BOOL)
+    NI(EnumConnectionPoints, IEnumConnectionPoints**) NI(GetTypeInfoCount, UINT*) NI(GetTypeInfo, UINT, LCID, ITypeInfo**)
+    NI(GetIDsOfNames, REFIID, LPOLESTR*, UINT, LCID, DISPID*)
+    NI(Invoke, DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) NI(Refresh2, VARIANT*)
+    NI(get_Application, IDispatch**) NI(get_Parent, IDispatch**) NI(get_Container, IDispatch**)
+    NI(get_Document, IDispatch**) NI(get_Type, BSTR*) NI(get_LocationName, BSTR*) NI(get_LocationURL, BSTR*)
+    NI(get_Name, BSTR*) NI(get_FullName, BSTR*) NI(get_Path, BSTR*) NI(ClientToWindow, int*, int*)
+    NI(PutProperty, BSTR, VARIANT) NI(GetProperty, BSTR, VARIANT*) NI(get_HWND, SHANDLE_PTR*)
+    NI(Navigate2, VARIANT*, VARIANT*, VARIANT*, VARIANT*, VARIANT*) NI(QueryStatusWB, OLECMDID, OLECMDF*)
+    NI(ExecWB, OLECMDID, OLECMDEXECOPT, VARIANT*, VARIANT*) NI(ShowBrowserBar, VARIANT*, VARIANT*, VARIANT*)
+    NI(get_ReadyState, READYSTATE*) NI(get_TopLevelContainer, VARIANT_BOOL*) NI(get_Busy, VARIANT_BOOL*)
+    NP(Left, LONG) NP(Top, LONG) NP(Width, LONG) NP(Height, LONG) NP(StatusText, BSTR) NP(ToolBar, int)
+    NP(Visible, VARIANT_BOOL) NP(StatusBar, VARIANT_BOOL) NP(MenuBar, VARIANT_BOOL) NP(FullScreen, VARIANT_BOOL)
+    NP(Offline, VARIANT_BOOL) NP(Silent, VARIANT_BOOL) NP(TheaterMode, VARIANT_BOOL) NP(RegisterAsBrowser, VARIANT_BOOL)
+    NP(RegisterAsDropTarget, VARIANT_BOOL) NP(AddressBar, VARIANT_BOOL) NP(Resizable, VARIANT_BOOL)
+        // clang-format on
 
-                                                                                            private :
+        private :
         // The connection point for the events, a part of the double that counts its references with the double's.
         struct EventPoint final : IConnectionPoint {
         BrowserDouble* owner;
@@ -345,10 +351,11 @@ public:
             HRESULT hr = Failure("Advise=").value_or(owner->sink_ ? CONNECT_E_ADVISELIMIT : S_OK);
             if (hr == S_OK && FAILED(sink->QueryInterface(IID_PPV_ARGS(&owner->sink_)))) hr = CONNECT_E_CANNOTCONNECT;
             if (hr == S_OK) *cookie = kCookie;
+            Call(Log("Advise hr=%08lx", hr));
             return hr;
         }
         STDMETHODIMP Unadvise(DWORD cookie) override {
-            Log("Unadvise cookie=%lu", cookie);
+            Call(Log("Unadvise cookie=%lu", cookie));
             if (cookie != kCookie || !owner->sink_) return CONNECT_E_NOCONNECTION;
             // Moved out first: the sink's last Release may call back into the double.
             const ComPtr<IDispatch> sink = std::move(owner->sink_);
@@ -370,7 +377,7 @@ public:
 
     // In-place activation, as the protocol has it; a second one only moves the page.
     HRESULT Activate(IOleClientSite* client, LPCRECT rect) {
-        if (inPlaceSite_) return rect ? SetObjectRects(rect, rect) : S_OK;
+        if (inPlaceSite_) return rect ? MovePage(*rect) : S_OK;
         ComPtr<IOleInPlaceSite> site;
         HRESULT hr = client ? client->QueryInterface(IID_PPV_ARGS(&site)) : E_UNEXPECTED;
         if (SUCCEEDED(hr)) hr = site->CanInPlaceActivate() == S_OK ? site->OnInPlaceActivate() : E_FAIL;
@@ -388,7 +395,7 @@ public:
                                         r.right - r.left, r.bottom - r.top, parent, nullptr, dllInstance, nullptr));
             if (!page_) hr = HRESULT_FROM_WIN32(GetLastError());
         }
-        if (FAILED(hr)) InPlaceDeactivate();
+        if (FAILED(hr)) Deactivate();
         return hr;
     }
 
@@ -398,6 +405,27 @@ public:
         uiActive_ = true;
         if (frame_) frame_->SetActiveObject(this, L"QbBrowserDouble");
         SetFocus(page_.get());
+        return S_OK;
+    }
+
+    // What the interface methods do, apart from checking the call, for the double's own use too.
+    HRESULT Deactivate() {
+        if (!inPlaceSite_) return S_OK;
+        DeactivateUI();
+        page_.reset();
+        frame_.Reset();
+        // Moved out first, so that a site that calls back finds the double inactive.
+        const ComPtr<IOleInPlaceSite> site = std::move(inPlaceSite_);
+        return site->OnInPlaceDeactivate();
+    }
+    HRESULT DeactivateUI() {
+        if (!uiActive_) return S_OK;
+        uiActive_ = false;
+        frame_->SetActiveObject(nullptr, nullptr);
+        return inPlaceSite_->OnUIDeactivate(FALSE);
+    }
+    HRESULT MovePage(const RECT& r) {
+        if (page_) MoveWindow(page_.get(), r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
         return S_OK;
     }
 
@@ -412,9 +440,12 @@ public:
     std::unique_ptr<HWND__, decltype(&DestroyWindow)> page_{nullptr, DestroyWindow};
 };
 
-// Driver commands: "progress <Progress> <ProgressMax>", "event <dispid>", "query refs|refreshes|stack",
-// "fail Refresh <hr> [description]|off".
+// Driver commands (tests/double/README.md). The call table's need no control object.
 LRESULT RunCommand(const std::string& text) {
+    if (text.starts_with("expect")) return expected = Calls(text.substr(6)), called = 0, allowed.clear(), 1;
+    if (text.starts_with("allow")) return allowed = Calls(text.substr(5)), 1;
+    if (text == "check") return CheckCalls(), 1;
+    if (text == "query pending") return LRESULT(expected.size() - called);
     if (liveObjects.empty()) return 0;
     BrowserDouble& object = *liveObjects.back();
     long progress = 0, progressMax = 0, event = 0;
@@ -458,11 +489,13 @@ public:
     STDMETHODIMP CreateInstance(IUnknown* outer, REFIID iid, void** object) override {
         *object = nullptr;
         HRESULT hr = outer != nullptr ? CLASS_E_NOAGGREGATION : Failure("CreateInstance=").value_or(S_OK);
-        // The new object's one reference is traded for the caller's by the query.
+        Call(Log("CreateInstance hr=%08lx", hr));
+        // The query trades the new object's one reference for the caller's.
         if (SUCCEEDED(hr)) hr = Adopt<IOleObject>(new BrowserDouble())->QueryInterface(iid, object);
         return hr;
     }
     STDMETHODIMP LockServer(BOOL lock) override {
+        Call(Log("LockServer lock=%d", lock));
         serverLocks += lock ? 1 : -1;
         return S_OK;
     }
@@ -478,4 +511,11 @@ extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE DllGetClassObject(REFCLS
 
 extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE DllCanUnloadNow() {
     return liveObjects.empty() && serverLocks == 0 ? S_OK : S_FALSE;
+}
+
+// The last step, the teardown, ends when the viewer lets the module go or ends itself. The C run-time calls this before
+// it destroys the module's statics.
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, void*) {
+    if (reason == DLL_PROCESS_DETACH) CheckCalls();
+    return TRUE;
 }
