@@ -80,12 +80,18 @@ std::vector<std::string> expected = Calls(Environment("QB_DOUBLE_EXPECT")),
                          allowed = Calls(Environment("QB_DOUBLE_ALLOW"));
 size_t called = 0;  // how many of the expected calls have come
 
-// A call matches an expectation that its logged line starts with, up to a blank. A call that is neither the next
-// expected one nor allowed fails the step by its name.
+// A call matches an expectation that its logged line starts with, up to a blank. The expected calls that a call skips
+// over fail the step by their names, and so does a call that is neither expected nor allowed.
 void Call(const std::string& line) {
     auto is = [&](const std::string& call) { return line == call || line.starts_with(call + ' '); };
-    if (called < expected.size() && is(expected[called])) ++called;
-    else if (std::none_of(allowed.begin(), allowed.end(), is)) Log("unexpected %s", line.c_str());
+    const bool isAllowed = std::any_of(allowed.begin(), allowed.end(), is);
+    const auto next = std::find_if(expected.begin() + called, expected.end(), is);
+    if (next == expected.end() || (isAllowed && next != expected.begin() + called)) {
+        if (!isAllowed) Log("unexpected %s", line.c_str());
+        return;
+    }
+    for (; expected.begin() + called != next; ++called) Log("expected %s, not called", expected[called].c_str());
+    ++called;
 }
 
 // The end of a step: each expected call that has not come fails it by its name, and the next step expects nothing.
