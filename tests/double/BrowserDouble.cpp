@@ -76,27 +76,29 @@ std::vector<std::string> Calls(const std::string& text) {
 
 // The step's expected calls, each once and in this order, and the calls allowed at any time. Start-up's come from
 // the environment, since the viewer makes them before the driver can reach the double.
-std::vector<std::string> expected = Calls(Environment("QB_DOUBLE_EXPECT")),
-                         allowed = Calls(Environment("QB_DOUBLE_ALLOW"));
+std::vector<std::string> expected = Calls(Environment("QB_DOUBLE_EXPECT")), allowed;
 size_t called = 0;  // how many of the expected calls have come
 
-// A call matches an expectation that its logged line starts with, up to a blank. The expected calls that a call skips
-// over fail the step by their names, and so does a call that is neither expected nor allowed.
-void Call(const std::string& line) {
-    auto is = [&](const std::string& call) { return line == call || line.starts_with(call + ' '); };
-    const bool isAllowed = std::any_of(allowed.begin(), allowed.end(), is);
-    const auto next = std::find_if(expected.begin() + called, expected.end(), is);
-    if (next == expected.end() || (isAllowed && next != expected.begin() + called)) {
-        if (!isAllowed) Log("unexpected %s", line.c_str());
-        return;
-    }
-    for (; expected.begin() + called != next; ++called) Log("expected %s, not called", expected[called].c_str());
-    ++called;
+// Each expected call before the one at `next` has not come: it fails the step by its name.
+void Missed(size_t next) {
+    while (called < next) Log("expected %s, not called", expected[called++].c_str());
 }
 
-// The end of a step: each expected call that has not come fails it by its name, and the next step expects nothing.
+// A call matches an expectation that its logged line starts with, up to a blank. The expected calls that a call skips
+// over fail the step, and so does a call that is neither expected nor allowed.
+void Call(const std::string& line) {
+    auto is = [&](const std::string& call) { return line == call || line.starts_with(call + ' '); };
+    size_t next = called;
+    while (next < expected.size() && !is(expected[next])) ++next;
+    const bool isNext = next == called && next < expected.size();
+    if (!isNext && std::any_of(allowed.begin(), allowed.end(), is)) return;
+    if (next == expected.size()) return void(Log("unexpected %s", line.c_str()));
+    Missed(next), ++called;
+}
+
+// The end of a step, after which nothing is expected until the driver says.
 void CheckCalls() {
-    for (; called < expected.size(); ++called) Log("expected %s, not called", expected[called].c_str());
+    Missed(expected.size());
     expected.clear(), called = 0;
     Log("checked");
 }
@@ -105,8 +107,8 @@ void CheckCalls() {
 std::optional<HRESULT> Failure(const char* item) {
     const std::string text = Environment("QB_DOUBLE_FAIL");
     const size_t at = text.find(item);
-    if (at == std::string::npos) return std::nullopt;
-    return static_cast<HRESULT>(std::strtoul(text.c_str() + at + std::strlen(item), nullptr, 16));
+    return at == std::string::npos ? std::nullopt
+                                   : std::optional(HRESULT(std::strtoul(&text[at + std::strlen(item)], {}, 16)));
 }
 
 std::string VariantText(const VARIANT* value) {
@@ -117,22 +119,18 @@ std::string VariantText(const VARIANT* value) {
 
 LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-ComPtr<IErrorInfo> ErrorObject(const std::wstring& description) {
+ComPtr<IErrorInfo> ErrorObject(std::wstring description) {
     ComPtr<ICreateErrorInfo> creator;
     ComPtr<IErrorInfo> info;
-    if (!description.empty() && SUCCEEDED(CreateErrorInfo(&creator)) &&
-        SUCCEEDED(creator->SetDescription(const_cast<wchar_t*>(description.c_str()))))
-        creator.As(&info);
+    if (!description.empty() && SUCCEEDED(CreateErrorInfo(&creator)))
+        creator->SetDescription(description.data()), creator.As(&info);
     return info;
 }
 
-class BrowserDouble final : public IWebBrowser2,
-                            public IOleObject,
-                            public IPersistStreamInit,
-                            public IOleInPlaceObject,
-                            public IOleInPlaceActiveObject,
-                            public IConnectionPointContainer,
-                            public ISupportErrorInfo {
+// clang-format off
+class BrowserDouble final : public IWebBrowser2, public IOleObject, public IPersistStreamInit, public IOleInPlaceObject,
+                            public IOleInPlaceActiveObject, public IConnectionPointContainer, public ISupportErrorInfo {
+    // clang-format on
 public:
     BrowserDouble() {
         if (liveObjects.empty()) {
@@ -182,21 +180,16 @@ public:
         if (site == nullptr) return S_OK;
         // A real control asks its new site for ambient properties at once.
         ComPtr<IDispatch> ambients;
+        DISPPARAMS none{};
+        VARIANT result{};
         HRESULT hr = site->QueryInterface(IID_PPV_ARGS(&ambients));
-        if (SUCCEEDED(hr)) {
-            DISPPARAMS none{};
-            VARIANT result{};
-            hr = ambients->Invoke(kAmbientDownloadControl, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &result, nullptr,
-                                  nullptr);
-            VariantClear(&result);
-        }
+        if (SUCCEEDED(hr))
+            hr = ambients->Invoke(kAmbientDownloadControl, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &result, {}, {});
+        VariantClear(&result);
         Call(Log("Ambient dispid=%ld hr=%08lx", kAmbientDownloadControl, hr));
         return S_OK;
     }
-    STDMETHODIMP Close(DWORD) override {
-        Call(Log("Close"));
-        return Deactivate();
-    }
+    STDMETHODIMP Close(DWORD) override { return Call(Log("Close")), Deactivate(); }
     STDMETHODIMP DoVerb(LONG verb, LPMSG, IOleClientSite* activeSite, LONG, HWND, LPCRECT rect) override {
         Call(Log("DoVerb verb=%ld", verb));
         HRESULT hr = Failure("DoVerb=").value_or(S_OK);
@@ -211,16 +204,10 @@ public:
         Call(Log("SetExtent cx=%ld cy=%ld hr=%08lx", size->cx, size->cy, hr));
         return hr;
     }
-    STDMETHODIMP GetExtent(DWORD, SIZEL* size) override {
-        Call(Log("GetExtent"));
-        *size = extent_;
-        return S_OK;
-    }
+    STDMETHODIMP GetExtent(DWORD, SIZEL* size) override { return Call(Log("GetExtent")), *size = extent_, S_OK; }
     STDMETHODIMP GetMiscStatus(DWORD, DWORD* status) override {
-        Call(Log("GetMiscStatus"));
-        *status =
-            OLEMISC_SETCLIENTSITEFIRST | OLEMISC_INSIDEOUT | OLEMISC_ACTIVATEWHENVISIBLE | OLEMISC_RECOMPOSEONRESIZE;
-        return S_OK;
+        constexpr DWORD kStatus = OLEMISC_SETCLIENTSITEFIRST | OLEMISC_INSIDEOUT | OLEMISC_ACTIVATEWHENVISIBLE;
+        return Call(Log("GetMiscStatus")), *status = kStatus | OLEMISC_RECOMPOSEONRESIZE, S_OK;
     }
 
     STDMETHODIMP Load(IStream* stream) override {
@@ -239,26 +226,16 @@ public:
         return hr;
     }
     STDMETHODIMP InitNew() override {
-        Call(Log("InitNew"));
-        return std::exchange(initialised_, true) ? E_UNEXPECTED : S_OK;
+        return Call(Log("InitNew")), std::exchange(initialised_, true) ? E_UNEXPECTED : S_OK;
     }
 
     STDMETHODIMP GetWindow(HWND* window) override {
-        Call(Log("GetWindow"));
-        *window = page_.get();
-        return page_ ? S_OK : E_FAIL;
+        return Call(Log("GetWindow")), *window = page_.get(), page_ ? S_OK : E_FAIL;
     }
-    STDMETHODIMP InPlaceDeactivate() override {
-        Call(Log("InPlaceDeactivate"));
-        return Deactivate();
-    }
-    STDMETHODIMP UIDeactivate() override {
-        Call(Log("UIDeactivate"));
-        return DeactivateUI();
-    }
+    STDMETHODIMP InPlaceDeactivate() override { return Call(Log("InPlaceDeactivate")), Deactivate(); }
+    STDMETHODIMP UIDeactivate() override { return Call(Log("UIDeactivate")), DeactivateUI(); }
     STDMETHODIMP SetObjectRects(LPCRECT position, LPCRECT) override {
-        Call(Log("SetObjectRects"));
-        return MovePage(*position);
+        return Call(Log("SetObjectRects")), MovePage(*position);
     }
     STDMETHODIMP TranslateAccelerator(LPMSG message) override {
         // F5 and Ctrl+C alone are claimed, so that a test can tell a claimed key from a passed one.
@@ -298,8 +275,7 @@ public:
         return refreshFailure.value_or(S_OK);
     }
     STDMETHODIMP InterfaceSupportsErrorInfo(REFIID iid) override {
-        Call(Log("InterfaceSupportsErrorInfo"));
-        return iid == IID_IWebBrowser2 && errorObjects ? S_OK : S_FALSE;
+        return Call(Log("InterfaceSupportsErrorInfo")), iid == IID_IWebBrowser2 && errorObjects ? S_OK : S_FALSE;
     }
 
     // An event as the control raises it: a method call on the sink, arguments last first.
@@ -407,11 +383,8 @@ public:
 
     HRESULT UIActivate() {
         const HRESULT hr = inPlaceSite_->OnUIActivate();
-        if (FAILED(hr)) return hr;
-        uiActive_ = true;
-        if (frame_) frame_->SetActiveObject(this, L"QbBrowserDouble");
-        SetFocus(page_.get());
-        return S_OK;
+        if (SUCCEEDED(hr)) uiActive_ = true, frame_->SetActiveObject(this, L"QbBrowserDouble"), SetFocus(page_.get());
+        return FAILED(hr) ? hr : S_OK;
     }
 
     // What the interface methods do, apart from checking the call, for the double's own use too.
@@ -501,9 +474,7 @@ public:
         return hr;
     }
     STDMETHODIMP LockServer(BOOL lock) override {
-        Call(Log("LockServer lock=%d", lock));
-        serverLocks += lock ? 1 : -1;
-        return S_OK;
+        return Call(Log("LockServer lock=%d", lock)), serverLocks += lock ? 1 : -1, S_OK;
     }
 };
 

@@ -30,10 +30,7 @@ setup() {
   # Wine 8 reads the http handler from HKLM only.
   WINEPREFIX=$state/double "$WINE64" reg add 'HKLM\Software\Classes\http\shell\open\command' /ve /f \
     /d "\"$(winpath "$win64/QbShellRecorder.exe")\" \"%1\"" </dev/null >>"$state/logs/wine.out" 2>&1
-  for p in wine double; do
-    "$prefixes" copy "$state/$p" "$state/$p-144"
-    "$prefixes" ppi "$state/$p-144" 144
-  done
+  for p in wine double; do "$prefixes" copy "$state/$p" "$state/$p-144"; "$prefixes" ppi "$state/$p-144" 144; done
   if [ -n "$win32" ]; then
     # Made by 64-bit Wine alone: its 32-bit boot takes minutes under emulation. It would fill syswow64 with the 32-bit
     # builtins 32-bit Wine needs to load kernel32.dll; links do (and stand in for those of a prefix made under it).
@@ -44,13 +41,12 @@ setup() {
     # 32-bit viewer to a 64-bit reader: Windows registers them in the 32-bit view too, a prefix whose 32-bit side
     # never booted has them in the 64-bit view only.
     local proxies=$state/logs/proxies32.reg
-    printf 'REGEDIT4\n' >"$proxies"
-    for proxy in 03022430-ABC4-11D0-BDE2-00AA001A1953=oleacc 00020420-0000-0000-C000-000000000046=oleaut32 \
-        00020421-0000-0000-C000-000000000046=oleaut32 00000320-0000-0000-C000-000000000046=ole32; do
-      printf '[HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\Classes\\CLSID\\{%s}\\InprocServer32]\n@="%s.dll"\n' \
-        "${proxy%=*}" "${proxy#*=}" >>"$proxies"
-      printf '"ThreadingModel"="Both"\n' >>"$proxies"
-    done
+    { printf 'REGEDIT4\n'
+      for proxy in 03022430-ABC4-11D0-BDE2-00AA001A1953=oleacc 00020420-0000-0000-C000-000000000046=oleaut32 \
+          00020421-0000-0000-C000-000000000046=oleaut32 00000320-0000-0000-C000-000000000046=ole32; do
+        printf '[HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\Classes\\CLSID\\{%s}\\InprocServer32]\n@="%s.dll"\n%s\n' \
+          "${proxy%=*}" "${proxy#*=}" '"ThreadingModel"="Both"'
+      done; } >"$proxies"
     WINEPREFIX=$state/double32 "$WINE64" regedit /S "$(winpath "$proxies")" </dev/null >>"$state/logs/wine.out" 2>&1
     all+=(double32)
   fi

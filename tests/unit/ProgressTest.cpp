@@ -56,15 +56,9 @@ TEST(Progress, ChangePairsAndBarStates) {
             const Row& row = mode.rows[i];
             std::string error;
             try {
-                if (row.max != kCreate) {
-                    range.SetMax(row.max);
-                    range.SetPosition(row.progress);
-                } else {
-                    if (bar.exists) range.WindowDestroying();
-                    bar = FakeBar();
-                    bar.exists = true;
-                    range.WindowCreated();
-                }
+                if (row.max != kCreate) range.SetMax(row.max), range.SetPosition(row.progress);
+                else if (bar.exists) range.WindowDestroying();
+                if (row.max == kCreate) bar = FakeBar(), bar.exists = true, range.WindowCreated();
             } catch (const EInvalidOperation& failure) { error = failure.Message(); }
             const std::string name = std::string(mode.name) + " row " + std::to_string(i);
             EXPECT_EQ(error, row.error) << name;

@@ -47,8 +47,8 @@ TEST(Timer, RearmRules) {
         std::string error;
         try {
             if (step.what == Set::Interval) schedule.SetInterval(step.value);
-            if (step.what == Set::Enabled) schedule.SetEnabled(step.value != 0);
-            if (step.what == Set::Handler) schedule.SetHandlerAttached(step.value != 0);
+            else if (step.what == Set::Enabled) schedule.SetEnabled(step.value != 0);
+            else schedule.SetHandlerAttached(step.value != 0);
         } catch (const EOutOfResources& failure) { error = failure.Message(); }
         EXPECT_EQ(platform.calls, step.calls) << "row " << row;
         EXPECT_EQ(error, step.refused ? "Not enough timers available" : "") << "row " << row;

@@ -26,8 +26,8 @@ void Log(const std::string& line) { AppendLine(L"QB_HOOK_LOG", line); }
 UINT_PTR WINAPI LoggedSetTimer(HWND window, UINT_PTR id, UINT period, TIMERPROC proc) {
     if (refuseTimers) SetLastError(ERROR_NO_SYSTEM_RESOURCES);
     UINT_PTR result = refuseTimers ? 0 : realSetTimer(window, id, period, proc);
-    Log("SetTimer id=" + std::to_string(id) + " period=" + std::to_string(period) +
-        " result=" + std::to_string(result));
+    using std::to_string;
+    Log("SetTimer id=" + to_string(id) + " period=" + to_string(period) + " result=" + to_string(result));
     return result;
 }
 
@@ -47,17 +47,12 @@ HINSTANCE WINAPI LoggedShellExecute(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR
     return realShellExecute(owner, verb, file, parameters, directory, show);
 }
 
+// Listed first, since showing and hiding them reorders the windows.
 std::vector<HWND> OwnedBy(HWND owner) {
-    std::pair<HWND, std::vector<HWND>> search{owner, {}};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM context) -> BOOL {
-            auto* s = reinterpret_cast<decltype(search)*>(context);
-            if (GetWindow(window, GW_OWNER) == s->first) s->second.push_back(window);
-            return TRUE;
-        },
-        LPARAM(&search));
-    return search.second;
+    std::vector<HWND> owned;
+    for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT))
+        if (GetWindow(window, GW_OWNER) == owner) owned.push_back(window);
+    return owned;
 }
 
 // Windows hides an owner's visible owned pop-ups inside the ShowWindow call that minimises it, before the owner is
@@ -70,10 +65,8 @@ BOOL WINAPI WindowsShowWindow(HWND window, int command) {
     bool restoring = IsIconic(window) && !minimising && command != SW_HIDE;
     if (minimising && !IsIconic(window))
         for (HWND popup : OwnedBy(window))
-            if (IsWindowVisible(popup)) {
-                SendMessageW(popup, WM_SHOWWINDOW, FALSE, SW_PARENTCLOSING);
-                hiddenWithOwner.push_back(popup);
-            }
+            if (IsWindowVisible(popup))
+                SendMessageW(popup, WM_SHOWWINDOW, FALSE, SW_PARENTCLOSING), hiddenWithOwner.push_back(popup);
     BOOL result = realShowWindow(window, command);
     if (restoring)
         for (HWND popup : OwnedBy(window))
