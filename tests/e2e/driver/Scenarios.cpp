@@ -174,8 +174,6 @@ struct LifecycleRow {
     const char* name; WORD show; const wchar_t* minimise; Shown shown; bool toApplication; UINT message; WPARAM wParam;
     bool windows = true, box = false;
 };
-// clang-format on
-
 constexpr LifecycleRow kLifecycleRows[] = {
     {"SW_SHOWMAXIMIZED, WM_CLOSE", SW_SHOWMAXIMIZED, nullptr, Shown::kMaximised, false, WM_CLOSE, 0, false},
     {"SW_SHOWMINNOACTIVE, SC_CLOSE", SW_SHOWMINNOACTIVE, nullptr, Shown::kIconic, false, WM_SYSCOMMAND, SC_CLOSE},
@@ -184,6 +182,7 @@ constexpr LifecycleRow kLifecycleRows[] = {
     {"SC_MINIMIZE, session end", SW_SHOWNORMAL, L"TForm1", Shown::kNormal, true, WM_ENDSESSION, TRUE},
     {"SC_MINIMIZE as Wine does it, WM_CLOSE", SW_SHOWNORMAL, L"TForm1", Shown::kNormal, false, WM_CLOSE, 0, false},
 };
+// clang-format on
 
 void ExpectNormalAtDesign(const Viewer& v, const std::string& what) {
     ExpectEq(RectText(kMainRect), RectText(RectIn(v.Main(), nullptr)), what + ": main window at its designed place");
@@ -215,8 +214,8 @@ void MinimiseAndRestore(const Viewer& v, HWND main, const LifecycleRow& row, std
 
 void ScenarioLifecycle() {
     for (const LifecycleRow& row : kLifecycleRows) {
-        const Launch launch{"lifecycle" + to_string(&row - kLifecycleRows), "", "", false, row.show, row.windows};
-        Viewer v = Start(launch, Startup(row.shown != Shown::kIconic));
+        Viewer v = Start({"lifecycle" + to_string(&row - kLifecycleRows), "", "", false, row.show, row.windows},
+                         Startup(row.shown != Shown::kIconic));
         std::string name = row.name;
         HWND main = row.shown != Shown::kIconic ? v.Main() : nullptr;
         WaitFor([&] { return main || (main = v.TopLevel(L"TForm1")); }, 30000);  // started minimised: never shown
@@ -236,8 +235,8 @@ void ScenarioLifecycle() {
         SetForegroundWindow(v.App());
         Expect(WaitFor([&] { return v.Focus() == Edit(v); }, 3000), name + ": the taskbar gives Edit1 the focus back");
         // Focus and activation arrive in separate messages: wait for both.
-        WaitFor([&] { return ClassOf(v.Active()) == L"TForm1"; }, 3000);
-        ExpectEq("TForm1", Utf8(ClassOf(v.Active())), name + ": and the main window is active again");
+        Expect(WaitFor([&] { return ClassOf(v.Active()) == L"TForm1"; }, 3000),
+               name + ": and the main window is active again", Utf8(ClassOf(v.Active())));
         // Into the page, away from Edit1's caret, whose blinking would wake a loop asleep in WaitMessage.
         if (row.message == WM_ENDSESSION) PressKey(VK_TAB), WaitFor([&] { return FocusInPage(v); }, 3000);
         ExpectClosed(v, name, row.toApplication ? v.App() : v.Main(), row.message, row.wParam);
