@@ -42,7 +42,7 @@ class BrowserDouble;
 const HINSTANCE dllInstance = reinterpret_cast<HINSTANCE>(&__ImageBase);
 std::vector<BrowserDouble*> liveObjects;
 LONG serverLocks = 0;
-// Not an owner: at process exit static destructors run under the loader lock, where windows must not be touched.
+// A plain handle, not an owner: static destructors run under the loader lock at exit, and must not touch windows.
 HWND controlWindow = nullptr;
 std::optional<HRESULT> refreshFailure;
 std::wstring refreshDescription;
@@ -166,7 +166,7 @@ public:
     STDMETHODIMP_(ULONG) AddRef() override { return ++refs; }
     STDMETHODIMP_(ULONG) Release() override {
         if (--refs != 0) return refs;
-        // The probe leaves the thread as it found it: S_OK and S_FALSE took a reference, RPC_E_CHANGED_MODE none.
+        // The probe gives back the reference that S_OK and S_FALSE take; RPC_E_CHANGED_MODE takes none.
         const HRESULT probe = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
         if (probe == S_OK || probe == S_FALSE) CoUninitialize();
         Call(Log("FinalRelease com=%s", probe == S_OK ? "uninitialised" : "initialised"));
@@ -243,7 +243,7 @@ public:
         HRESULT hr = keyDown && message->wParam == VK_F5 ? S_OK : S_FALSE;
         if (keyDown && message->wParam == 'C' && GetKeyState(VK_CONTROL) < 0) {
             hr = S_OK;
-            // As Windows' control copies a selection: through the OLE clipboard, here emptied.
+            // Windows' control copies a selection through the OLE clipboard; the double empties it instead.
             Call(Log("Copy hr=%08lx", OleSetClipboard(nullptr)));
         }
         Call(Log("TranslateAccelerator msg=%x key=%x hr=%08lx", message->message, unsigned(message->wParam), hr));
@@ -267,7 +267,7 @@ public:
     STDMETHODIMP Refresh() override {
         Call(Log("Refresh"));
         ++refreshes;
-        // Each tick's reload runs inside the modal loops of the boxes open at the time: how deep the stack gets.
+        // Each reload runs inside the modal loops of the boxes open at the time: its address tells the stack's depth.
         const char here = 0;
         stackTop = std::max(stackTop, uintptr_t(&here)), stackBottom = std::min(stackBottom, uintptr_t(&here));
         // An object that reports through error objects sets one, or none, at every failure.
@@ -280,7 +280,7 @@ public:
 
     // An event as the control raises it: a method call on the sink, arguments last first.
     HRESULT Fire(DISPID event, std::vector<LONG> arguments = {}) {
-        // Both held for the call: the handler may unadvise or let go of the double.
+        // The double and the sink are held for the call, because the handler may unadvise or let go of the double.
         const ComPtr<IOleObject> self(this);
         const ComPtr<IDispatch> sink = sink_;
         if (!sink) return CONNECT_E_NOCONNECTION;
@@ -292,16 +292,16 @@ public:
     }
 
     // clang-format off
-    NI(Update) NI(IsUpToDate) NI(IsDirty) NI(ReactivateAndUndo) NI(GoBack) NI(GoForward) NI(GoHome) NI(GoSearch) NI(Stop)
-    NI(Quit) NI(ContextSensitiveHelp, BOOL) NI(OnFrameWindowActivate, BOOL) NI(OnDocWindowActivate, BOOL)
+    NI(Update) NI(IsUpToDate) NI(IsDirty) NI(ReactivateAndUndo) NI(GoBack) NI(GoForward) NI(GoHome) NI(GoSearch)
+    NI(Stop) NI(Quit) NI(ContextSensitiveHelp, BOOL) NI(OnFrameWindowActivate, BOOL) NI(OnDocWindowActivate, BOOL)
     NI(EnableModeless, BOOL) NI(GetUserClassID, CLSID*) NI(GetClassID, CLSID*) NI(Unadvise, DWORD)
     NI(GetClientSite, IOleClientSite**) NI(SetHostNames, LPCOLESTR, LPCOLESTR) NI(SetMoniker, DWORD, IMoniker*)
     NI(GetMoniker, DWORD, DWORD, IMoniker**) NI(InitFromData, IDataObject*, BOOL, DWORD)
     NI(GetClipboardData, DWORD, IDataObject**) NI(EnumVerbs, IEnumOLEVERB**) NI(GetUserType, DWORD, LPOLESTR*)
     NI(Advise, IAdviseSink*, DWORD*) NI(EnumAdvise, IEnumSTATDATA**) NI(SetColorScheme, LOGPALETTE*)
     NI(Save, IStream*, BOOL) NI(GetSizeMax, ULARGE_INTEGER*) NI(ResizeBorder, LPCRECT, IOleInPlaceUIWindow*, BOOL)
-    NI(EnumConnectionPoints, IEnumConnectionPoints**) NI(GetTypeInfoCount, UINT*) NI(GetTypeInfo, UINT, LCID, ITypeInfo**)
-    NI(GetIDsOfNames, REFIID, LPOLESTR*, UINT, LCID, DISPID*)
+    NI(EnumConnectionPoints, IEnumConnectionPoints**) NI(GetTypeInfoCount, UINT*)
+    NI(GetTypeInfo, UINT, LCID, ITypeInfo**) NI(GetIDsOfNames, REFIID, LPOLESTR*, UINT, LCID, DISPID*)
     NI(Invoke, DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) NI(Refresh2, VARIANT*)
     NI(get_Application, IDispatch**) NI(get_Parent, IDispatch**) NI(get_Container, IDispatch**)
     NI(get_Document, IDispatch**) NI(get_Type, BSTR*) NI(get_LocationName, BSTR*) NI(get_LocationURL, BSTR*)
@@ -339,7 +339,7 @@ public:
         STDMETHODIMP Unadvise(DWORD cookie) override {
             Call(Log("Unadvise cookie=%lu", cookie));
             if (cookie != kCookie || !owner->sink_) return CONNECT_E_NOCONNECTION;
-            // Moved out first: the sink's last Release may call back into the double.
+            // The sink is moved out first, because its last Release may call back into the double.
             const ComPtr<IDispatch> sink = std::move(owner->sink_);
             return S_OK;
         }
@@ -393,7 +393,7 @@ public:
         DeactivateUI();
         page_.reset();
         frame_.Reset();
-        // Moved out first, so that a site that calls back finds the double inactive.
+        // The site is moved out first, so that a site that calls back finds the double inactive.
         const ComPtr<IOleInPlaceSite> site = std::move(inPlaceSite_);
         return site->OnInPlaceDeactivate();
     }
@@ -439,7 +439,7 @@ LRESULT RunCommand(const std::string& text) {
     if (text == "fail Refresh off") refreshFailure.reset();
     else if (std::sscanf(text.c_str(), "fail Refresh %lx%n", &code, &end) == 1) refreshFailure = HRESULT(code);
     else return 0;
-    // The description is the rest of the line, as it is.
+    // The rest of the line, blanks included, is the description.
     wchar_t description[1024] = L"";
     if (end > 0 && text[end] == ' ') MultiByteToWideChar(CP_UTF8, 0, text.c_str() + end + 1, -1, description, 1023);
     refreshDescription = description;
@@ -462,14 +462,14 @@ public:
         *object = iid == IID_IUnknown || iid == IID_IClassFactory ? this : nullptr;
         return *object != nullptr ? S_OK : E_NOINTERFACE;
     }
-    // A static object, as long-lived as the module: its count means nothing, and the query need not add to it.
+    // The factory lives as long as the module, so its count means nothing and a query need not add to it.
     STDMETHODIMP_(ULONG) AddRef() override { return 2; }
     STDMETHODIMP_(ULONG) Release() override { return 1; }
     STDMETHODIMP CreateInstance(IUnknown* outer, REFIID iid, void** object) override {
         *object = nullptr;
         HRESULT hr = outer != nullptr ? CLASS_E_NOAGGREGATION : Failure("CreateInstance=").value_or(S_OK);
         Call(Log("CreateInstance hr=%08lx", hr));
-        // The query trades the new object's one reference for the caller's.
+        // The query hands the caller a reference of its own, and Adopt lets the creation's one go.
         if (SUCCEEDED(hr)) hr = Adopt<IOleObject>(new BrowserDouble())->QueryInterface(iid, object);
         return hr;
     }

@@ -19,7 +19,7 @@ struct FakeBar : ProgressBarWindow {
     std::int32_t ReadPosition() override { return pos; }
 };
 
-// Row marker: the bar's window is made now (again: a fresh control at its defaults).
+// Row marker: the bar's window is made now; made again, it is a fresh control at its defaults.
 constexpr int kCreate = INT32_MIN;
 
 struct Row {

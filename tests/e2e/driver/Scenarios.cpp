@@ -61,7 +61,7 @@ const std::string kCreated = "CreateInstance hr=00000000; GetMiscStatus; SetClie
                   kJoined = kCreated + kLoad + "; GetExtent; FindConnectionPoint; Advise hr=00000000; GetExtent; ",
                   kNotActive = kJoined + "Navigate; DoVerb verb=-5; Unadvise cookie=1; " + kReleased;
 
-// Up to the start page's Navigate, every optional argument omitted, and the page's first focus unless started minimised.
+// Up to the start page's Navigate with every optional argument omitted, and the first focus unless started minimised.
 std::string Startup(bool focused = true) {
     std::string navigate = "Navigate url=http://" + Utf8(options.host) + "/brenvik/OpenPositions.html";
     for (const char* argument : {" flags=", " target=", " postdata=", " headers="})
@@ -230,7 +230,7 @@ void ScenarioLifecycle() {
             CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, {}, {}, {}, {}),
             DestroyWindow);
         SetForegroundWindow(other.get());
-        // The viewer deactivated first, and Wine's late X focus-out for it read, or it would undo the next activation.
+        // Wait until the viewer is inactive and Wine has read its late X focus-out, which would undo the activation.
         WaitFor([&] { return GetForegroundWindow() == other.get() && !v.Active(); }, 3000), Sleep(200);
         SetForegroundWindow(v.App());
         Expect(WaitFor([&] { return v.Focus() == Edit(v); }, 3000), name + ": the taskbar gives Edit1 the focus back");
@@ -266,7 +266,7 @@ void ExpectLayout(const Viewer& v) {
         const RECT& label = expected.labels[order[k]];
         LONG end = k < 3 ? expected.labels[order[k + 1]].left - 4 : picture.width;
         RECT region{label.left - 4, 0, end, expected.browser.top}, ink = picture.InkBounds(region);
-        // A label the client area cuts is checked in the part that shows.
+        // A label that the client area cuts off is checked in the part that shows.
         if (region.left >= picture.width) continue;
         std::string name = "Label" + to_string(order[k] + 1);
         if (!Expect(ink.right > ink.left, name + " shows its caption")) continue;
@@ -291,7 +291,7 @@ constexpr ProgressRow kProgressRows[] = {
 
 void ExpectProgress(const Viewer& v, const ProgressRow& row) {
     std::string event = "progress " + to_string(row.progress) + " " + to_string(row.max);
-    // The event's answer waits for the box it brings.
+    // The event's answer comes only once the box it brings is closed.
     LRESULT answer = v.CommandDuring(event, [&] {
         if (row.box) v.ExpectBox(row.box, event);
     });
@@ -330,7 +330,7 @@ constexpr EditRow kEditRows[] = {
     {L"\3 ", " 3 ", "' 3 ' is not a valid integer value.", ""},
 };
 // clang-format on
-// The row of the scenarios that type one text; a row put in before it must not move it unseen.
+// The row that the scenarios typing one text use; the assertion stops a new row before it from moving it unseen.
 constexpr std::span<const EditRow> kTenX(&kEditRows[6], 1);
 static_assert(std::string_view(kTenX[0].text) == "10x");
 
@@ -503,7 +503,7 @@ void ScenarioInteraction() {
         v.Dismiss(first->window);
     }
     Expect(mainBack(), "after both boxes the main window is enabled and active");
-    // Nobody at the screen while each tick fails alike: the box that says so is open, and no other opens over it.
+    // While nobody is at the screen and each tick fails alike, the one box that says so stays the only one.
     v.Tick();
     std::optional<Box> only = v.WaitBox();
     const size_t windowsWithBox = v.TopLevels().size();
@@ -526,7 +526,7 @@ void ScenarioInteraction() {
     ExpectClosed(v, "after the interaction");
 }
 
-// Two monitors: a box opens on the active window's, the application window meanwhile at its centre, then back.
+// With two monitors, a box opens on the active window's monitor; meanwhile the application window sits at its centre.
 void ScenarioMonitors() {
     Viewer v = Start({"monitors"});
     ExpectCalls(v, "start-up");

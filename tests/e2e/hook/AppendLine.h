@@ -6,11 +6,11 @@
 #include <string>
 
 inline bool AppendLine(const wchar_t* variable, const std::string& line) {
-    // Wide, so that a log below a folder whose name the ANSI code page lacks is found.
+    // The path is read wide, so that a log is found below a folder whose name the ANSI code page cannot spell.
     wchar_t path[MAX_PATH] = {};
     DWORD length = GetEnvironmentVariableW(variable, path, MAX_PATH), written = 0;
     std::string text = line + "\r\n";
-    // A file another writer holds is tried again for a while.
+    // While another writer holds the file, the open is tried again for a while.
     for (int attempt = 0; length > 0 && length < MAX_PATH && attempt < 100; ++attempt, Sleep(20)) {
         HANDLE file = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0, nullptr);
         if (file == INVALID_HANDLE_VALUE) continue;

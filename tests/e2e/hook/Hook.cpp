@@ -19,7 +19,7 @@ decltype(&ShellExecuteA) realShellExecute;
 decltype(&ShowWindow) realShowWindow;
 decltype(&SetWindowPos) realSetWindowPos;
 bool refuseTimers = false, slowShell = false;
-std::vector<HWND> hiddenWithOwner;  // Windows keeps this as a mark on each window (WNDS_HIDDENPOPUP)
+std::vector<HWND> hiddenWithOwner;  // Windows marks each such window instead (WNDS_HIDDENPOPUP)
 
 void Log(const std::string& line) { AppendLine(L"QB_HOOK_LOG", line); }
 
@@ -47,7 +47,7 @@ HINSTANCE WINAPI LoggedShellExecute(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR
     return realShellExecute(owner, verb, file, parameters, directory, show);
 }
 
-// Listed first, since showing and hiding them reorders the windows.
+// They are listed first, because showing and hiding them reorders the windows.
 std::vector<HWND> OwnedBy(HWND owner) {
     std::vector<HWND> owned;
     for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT))
@@ -114,7 +114,7 @@ void Arm() {
     refuseTimers = std::string(fault) == "SetTimer";
     slowShell = std::string(fault) == "SlowShell";
     if (std::string(fault) != "RegisterClass") return;
-    // A local class is refused a second time only for the same instance.
+    // Windows refuses a second local class of a name only for the same instance, so this one is the viewer's.
     const WNDCLASSW windowClass{0, DefWindowProcW, 0, 0, GetModuleHandleW(nullptr), {}, {}, {}, {}, L"TApplication"};
     Log(RegisterClassW(&windowClass) ? "armed RegisterClass" : "not armed RegisterClass");
 }

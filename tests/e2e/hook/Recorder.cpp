@@ -4,6 +4,6 @@
 #include "AppendLine.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    // Quick clicks start several recorders at once.
+    // Quick clicks start several recorders at once, and AppendLine keeps their lines apart.
     return AppendLine(L"QB_RECORDER_LOG", GetCommandLineA()) ? 0 : 1;
 }
