@@ -218,10 +218,9 @@ public:
         for (read = 1; hr == S_OK && read != 0 && size < sizeof bytes; size += read)
             hr = stream->Read(bytes + size, sizeof bytes - size, &read);
         if (SUCCEEDED(hr)) hr = Failure("Load=").value_or(S_OK);
-        if (hr == S_OK) {
-            initialised_ = true;
-            if (size >= kExtentOffset + sizeof extent_) std::memcpy(&extent_, bytes + kExtentOffset, sizeof extent_);
-        }
+        initialised_ = initialised_ || hr == S_OK;
+        if (hr == S_OK && size >= kExtentOffset + sizeof extent_)
+            std::memcpy(&extent_, &bytes[kExtentOffset], sizeof extent_);
         Call(Log("Load size=%lu cx=%ld cy=%ld hr=%08lx", size, extent_.cx, extent_.cy, hr));
         return hr;
     }
@@ -241,11 +240,9 @@ public:
         // F5 and Ctrl+C alone are claimed, so that a test can tell a claimed key from a passed one.
         const bool keyDown = message->message == WM_KEYDOWN;
         HRESULT hr = keyDown && message->wParam == VK_F5 ? S_OK : S_FALSE;
-        if (keyDown && message->wParam == 'C' && GetKeyState(VK_CONTROL) < 0) {
-            hr = S_OK;
-            // Windows' control copies a selection through the OLE clipboard; the double empties it instead.
-            Call(Log("Copy hr=%08lx", OleSetClipboard(nullptr)));
-        }
+        // Windows' control copies a selection through the OLE clipboard; the double empties it instead.
+        if (keyDown && message->wParam == 'C' && GetKeyState(VK_CONTROL) < 0)
+            hr = S_OK, Call(Log("Copy hr=%08lx", OleSetClipboard(nullptr)));
         Call(Log("TranslateAccelerator msg=%x key=%x hr=%08lx", message->message, unsigned(message->wParam), hr));
         return hr;
     }
