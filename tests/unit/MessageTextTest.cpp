@@ -29,10 +29,9 @@ TEST(MessageText, OleErrorMessage) {
         {"", "\x7F\x01", kFail, "OLE error 80004005"}, {"", "", 0x1F, "OLE error 0000001F"},
     };
     // clang-format on
-    for (const Row& r : kRows) {
+    for (const Row& r : kRows)
         EXPECT_EQ(OleErrorMessage(r.description, r.systemText, r.code), r.message)
             << "description \"" << r.description << "\", system text \"" << r.systemText << "\"";
-    }
 }
 
 TEST(MessageText, StartUpFailureBox) {

@@ -21,23 +21,17 @@ TEST(Scaling, ControlsAndTheirFonts) {
     // clang-format off
     struct Row { int ppi, m; Bounds before; bool fixedHeight; Bounds after; };
     const Row kRows[] = {
-        {96, 13, {0, 24, 793, 457}, false, {0, 24, 793, 457}},
-        {144, 20, {0, 24, 793, 457}, false, {0, 37, 1220, 703}},
-        {144, 20, {344, 2, 150, 18}, false, {529, 3, 231, 28}},
-        {144, 20, {160, 0, 33, 21}, true, {246, 0, 51, 21}},
+        {96, 13, {0, 24, 793, 457}, false, {0, 24, 793, 457}}, {144, 20, {0, 24, 793, 457}, false, {0, 37, 1220, 703}},
+        {144, 20, {344, 2, 150, 18}, false, {529, 3, 231, 28}}, {144, 20, {160, 0, 33, 21}, true, {246, 0, 51, 21}},
     };
-    // clang-format on
-    for (const Row& r : kRows) {
-        EXPECT_EQ(ScaleBounds(r.before, r.m, 13, r.fixedHeight), r.after)
-            << r.ppi << " ppi, control at " << r.before.left << "," << r.before.top;
-    }
-    // clang-format off
     struct FontRow { int ppi, m, height, scaled; };
     const FontRow kFonts[] = {{96, 13, -13, -13}, {144, 20, -13, -22}, {144, 20, -16, -24}};
     // clang-format on
-    for (const FontRow& f : kFonts) {
+    for (const Row& r : kRows)
+        EXPECT_EQ(ScaleBounds(r.before, r.m, 13, r.fixedHeight), r.after)
+            << r.ppi << " ppi, control at " << r.before.left << "," << r.before.top;
+    for (const FontRow& f : kFonts)
         EXPECT_EQ(ScaleFontHeight(f.height, f.m, 13, f.ppi), f.scaled) << f.ppi << " ppi, label font " << f.height;
-    }
 }
 
 TEST(Scaling, WindowFont) {

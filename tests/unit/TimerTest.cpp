@@ -16,16 +16,11 @@ struct FakeTimer : PlatformTimer {
     }
 };
 
-enum class Set { Interval, Enabled, Handler };
-struct Step {
-    Set what;
-    std::uint32_t value;
-    std::string_view calls;
-    bool refused = false;  // the platform refuses this row's timer
-};
-
-// Class default 1000 ms; the form sets Interval 300000, then attaches OnTimer.
+// Class default 1000 ms; the form sets Interval 300000, then attaches OnTimer. refused: the platform refuses this
+// row's timer.
 // clang-format off
+enum class Set { Interval, Enabled, Handler };
+struct Step { Set what; std::uint32_t value; std::string_view calls; bool refused = false; };
 const Step kSteps[] = {
     {Set::Interval, 300000, "kill "}, {Set::Handler, 1, "kill start 300000 "},
     {Set::Interval, 300000, ""},  // "05" after "5": the countdown goes on
