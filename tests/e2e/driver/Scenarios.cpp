@@ -290,10 +290,8 @@ constexpr ProgressRow kProgressRows[] = {
 void ExpectProgress(const Viewer& v, const ProgressRow& row) {
     std::string event = "progress " + to_string(row.progress) + " " + to_string(row.max);
     // The event's answer comes only once the box it brings is closed.
-    LRESULT answer = v.CommandDuring(event, [&] {
-        if (row.box) v.ExpectBox(row.box, event);
-    });
-    ExpectEq(1, answer, event + ": answered S_OK");
+    ExpectEq(1, v.CommandDuring(event, [&] { row.box ? v.ExpectBox(row.box, event) : void(); }),
+             event + ": answered S_OK");
     ExpectEq(row.expectedMax, SendBounded(Bar(v), PBM_GETRANGE, FALSE, 0), event + ": bar maximum");
     ExpectEq(row.expectedPosition, SendBounded(Bar(v), PBM_GETPOS), event + ": bar position");
 }
@@ -473,8 +471,7 @@ void ScenarioInteraction() {
         Expect(WaitFor([&] { return FocusInPage(v); }), "Tab moves on into the page");
     });
 
-    // Events, ProgressChange and those the viewer has no handler for, among them ones newer than the viewer, ask the
-    // control nothing.
+    // ProgressChange and the events without a handler, some newer than the viewer, ask the control nothing.
     Step(v, "events", "", [&] {
         for (const ProgressRow& row : kProgressRows) ExpectProgress(v, row);
         for (int event : {114, 261, 281, 300, 999})
@@ -488,22 +485,18 @@ void ScenarioInteraction() {
             Expect(mainBack(), std::string(command) + ": main window enabled and active again");
         });
     // The timer's window is not disabled by a box: a tick that fails otherwise opens a second box over the first.
-    v.Command("fail Refresh 80004005 First"), v.Tick();
-    std::optional<Box> first = v.WaitBox();
-    v.Command("fail Refresh 80004005 Second"), v.Tick();
-    std::optional<Box> second = v.WaitBox(2);
+    std::optional<Box> first = (v.Command("fail Refresh 80004005 First"), v.Tick(), v.WaitBox());
+    std::optional<Box> second = (v.Command("fail Refresh 80004005 Second"), v.Tick(), v.WaitBox(2));
     if (Expect(first && second && first->window != second->window, "a second box opens while one is open")) {
         Expect(!IsWindowEnabled(first->window) && !IsWindowEnabled(main), "the first box and the main window disabled");
         Expect(GetWindow(second->window, GW_OWNER) == v.App(), "the box is owned by the application window");
-        v.Dismiss(second->window);
-        v.Dismiss(first->window);
+        v.Dismiss(second->window), v.Dismiss(first->window);
     }
     Expect(mainBack(), "after both boxes the main window is enabled and active");
     // While nobody is at the screen and each tick fails alike, the one box that says so stays the only one.
-    v.Tick();
-    std::optional<Box> only = v.WaitBox();
+    std::optional<Box> only = (v.Tick(), v.WaitBox());
     const size_t windowsWithBox = v.TopLevels().size();
-    LRESULT refreshes = v.Command("query refreshes");
+    const LRESULT refreshes = v.Command("query refreshes");
     for (int tick = 0; tick < 1200; ++tick) v.Tick();
     Expect(WaitFor([&] { return v.Command("query refreshes") == refreshes + 1200; }, 60000), "1200 ticks all reload");
     ExpectEq(1, v.Boxes().size(), "1200 ticks failing alike: one box open");
