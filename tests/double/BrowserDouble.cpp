@@ -284,8 +284,7 @@ public:
         std::vector<VARIANT> values(arguments.size());
         for (size_t i = 0; i < values.size(); ++i) V_VT(&values[i]) = VT_I4, V_I4(&values[i]) = arguments[i];
         DISPPARAMS parameters{values.data(), nullptr, UINT(values.size()), 0};
-        return sink->Invoke(event, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &parameters, nullptr, nullptr,
-                            nullptr);
+        return sink->Invoke(event, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &parameters, {}, {}, {});
     }
 
     // clang-format off
@@ -348,8 +347,7 @@ public:
         page_.reset();
         std::erase(liveObjects, this);
         if (!liveObjects.empty()) return;
-        DestroyWindow(controlWindow);
-        controlWindow = nullptr;
+        DestroyWindow(std::exchange(controlWindow, nullptr));
         // The module may be unloaded once no object is left; its classes must not outlive their window procedures.
         UnregisterClassW(kWindowClass, dllInstance);
     }
@@ -369,11 +367,10 @@ public:
         hr = inPlaceSite_->GetWindow(&parent);
         if (SUCCEEDED(hr)) hr = inPlaceSite_->GetWindowContext(&frame_, &document, &r, &clip, &frameInfo);
         if (rect) r = *rect;
-        if (SUCCEEDED(hr)) {
+        if (SUCCEEDED(hr))
             page_.reset(CreateWindowExW(0, kWindowClass, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, r.left, r.top,
                                         r.right - r.left, r.bottom - r.top, parent, nullptr, dllInstance, nullptr));
-            if (!page_) hr = HRESULT_FROM_WIN32(GetLastError());
-        }
+        if (SUCCEEDED(hr) && !page_) hr = HRESULT_FROM_WIN32(GetLastError());
         if (FAILED(hr)) Deactivate();
         return hr;
     }
@@ -387,17 +384,14 @@ public:
     // What the interface methods do, apart from checking the call, for the double's own use too.
     HRESULT Deactivate() {
         if (!inPlaceSite_) return S_OK;
-        DeactivateUI();
-        page_.reset();
-        frame_.Reset();
+        DeactivateUI(), page_.reset(), frame_.Reset();
         // The site is moved out first, so that a site that calls back finds the double inactive.
         const ComPtr<IOleInPlaceSite> site = std::move(inPlaceSite_);
         return site->OnInPlaceDeactivate();
     }
     HRESULT DeactivateUI() {
         if (!uiActive_) return S_OK;
-        uiActive_ = false;
-        frame_->SetActiveObject(nullptr, nullptr);
+        uiActive_ = false, frame_->SetActiveObject(nullptr, nullptr);
         return inPlaceSite_->OnUIDeactivate(FALSE);
     }
     HRESULT MovePage(const RECT& r) {

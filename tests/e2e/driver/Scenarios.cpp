@@ -357,10 +357,7 @@ void EditRows(const Viewer& v, std::span<const EditRow> rows = kEditRows, const 
             Expect(WaitFor([&] { return v.Focus() == edit; }), name + ": focus back in Edit1 after the box");
             std::string end = to_string(TextOf(edit).size());
             ExpectEq(end + "-" + end, Selection(edit), name + ": caret where it was, nothing selected");
-        } else {
-            Sleep(200);
-            Expect(v.Boxes().empty(), name + ": no box");
-        }
+        } else Sleep(200), Expect(v.Boxes().empty(), name + ": no box");
         ExpectEq(row.text, Utf8(TextOf(edit)), name + ": text as typed");
         if (options.injectable && timers) ExpectEq(row.timers, NewLines(v.hookLog, timersFrom), name + ": timer calls");
     }
