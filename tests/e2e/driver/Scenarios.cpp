@@ -300,13 +300,14 @@ void ExpectTickRefreshes(const Viewer& v) {
     Step(v, "a tick reloads the page once", "Refresh", [&] { v.Tick(); });
 }
 
+// "Call failed." is Wine's text for E_FAIL; the stale error object of an earlier call is not the failing call's.
+// clang-format off
 constexpr std::pair<const char*, const char*> kRefreshFailures[] = {
-    {"fail Refresh 80004005 Page not found.. \t", "Page not found."},
-    {"fail Refresh 80004005", "Call failed."},  // Wine's text for E_FAIL
-    {"fail Refresh 8abcdef0", "OLE error 8ABCDEF0."},
-    {"fail Refresh 80004005 Who?", "Who?."},
-    {"fail Refresh 80004005 stale Page moved", "Call failed."},  // an earlier call's error object is not this one's
+    {"fail Refresh 80004005 Page not found.. \t", "Page not found."}, {"fail Refresh 80004005", "Call failed."},
+    {"fail Refresh 8abcdef0", "OLE error 8ABCDEF0."}, {"fail Refresh 80004005 Who?", "Who?."},
+    {"fail Refresh 80004005 stale Page moved", "Call failed."},
 };
+// clang-format on
 
 // Keys: \1 selects the whole text (End, Shift+Home), \2 is Home, \3 is End, \b is Backspace; the rest are typed.
 // box: the last box the keys bring, if any; timers: the timer calls of the last key.
@@ -377,12 +378,9 @@ constexpr LinkRow kLinkRows[] = {
 // clang-format on
 
 HCURSOR CursorOver(HWND main, POINT at) {
-    ClientToScreen(main, &at);
-    SetCursorPos(at.x, at.y);
-    Sleep(200);
+    ClientToScreen(main, &at), SetCursorPos(at.x, at.y), Sleep(200);
     CURSORINFO info{sizeof info};
-    GetCursorInfo(&info);
-    return info.hCursor;
+    return GetCursorInfo(&info) ? info.hCursor : nullptr;
 }
 
 POINT Centre(const RECT& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
@@ -563,8 +561,8 @@ void ScenarioRandom() {
     const size_t windows = v.TopLevels().size();
     const LRESULT refs = v.Command("query refs");
     std::vector<EditRow> periods;  // the rows that select the whole text first, and so stand alone
-    std::copy_if(std::begin(kEditRows), std::end(kEditRows), std::back_inserter(periods),
-                 [](const EditRow& row) { return row.keys[0] == L'\1'; });
+    std::ranges::copy_if(kEditRows, std::back_inserter(periods),
+                         [](const EditRow& row) { return row.keys[0] == L'\1'; });
     ProgressRow bar{0, 0, 100, 0, nullptr};  // a refused pair leaves the bar as it was
     const char* invalidText = nullptr;  // the box Edit1's text brings, if it is not a period
     // clang-format off
@@ -661,11 +659,10 @@ constexpr std::pair<const char*, void (*)()> kScenarios[] = {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    // clang-format off
-    const std::pair<const wchar_t*, std::wstring*> values[] = {
-        {L"--exe", &options.exe}, {L"--work", &options.work}, {L"--host", &options.host},
-        {L"--broker", &options.broker}};
-    // clang-format on
+    const std::pair<const wchar_t*, std::wstring*> values[] = {{L"--exe", &options.exe},
+                                                               {L"--work", &options.work},
+                                                               {L"--host", &options.host},
+                                                               {L"--broker", &options.broker}};
     for (int i = 2; i < argc; ++i) {
         for (auto [name, value] : values)
             if (argv[i] == std::wstring(name) && i + 1 < argc) *value = argv[++i];
@@ -673,10 +670,7 @@ int wmain(int argc, wchar_t** argv) {
         options.injectable = options.injectable && argv[i] != std::wstring(L"--no-hook");
     }
     for (const auto& [name, run] : kScenarios)
-        if (argc > 1 && Utf8(argv[1]) == name) {
-            run();
-            return FinishChecks();
-        }
+        if (argc > 1 && Utf8(argv[1]) == name) return run(), FinishChecks();
     std::printf("usage: QbTestDriver SCENARIO --exe PATH --work DIR --host NAME --broker URL [OPTIONS]\n");
     return 2;
 }
