@@ -287,34 +287,9 @@ public:
         return sink->Invoke(event, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &parameters, {}, {}, {});
     }
 
-    // clang-format off
-    NI(Update) NI(IsUpToDate) NI(IsDirty) NI(ReactivateAndUndo) NI(GoBack) NI(GoForward) NI(GoHome) NI(GoSearch)
-    NI(Stop) NI(Quit) NI(ContextSensitiveHelp, BOOL) NI(OnFrameWindowActivate, BOOL) NI(OnDocWindowActivate, BOOL)
-    NI(EnableModeless, BOOL) NI(GetUserClassID, CLSID*) NI(GetClassID, CLSID*) NI(Unadvise, DWORD)
-    NI(GetClientSite, IOleClientSite**) NI(SetHostNames, LPCOLESTR, LPCOLESTR) NI(SetMoniker, DWORD, IMoniker*)
-    NI(GetMoniker, DWORD, DWORD, IMoniker**) NI(InitFromData, IDataObject*, BOOL, DWORD)
-    NI(GetClipboardData, DWORD, IDataObject**) NI(EnumVerbs, IEnumOLEVERB**) NI(GetUserType, DWORD, LPOLESTR*)
-    NI(Advise, IAdviseSink*, DWORD*) NI(EnumAdvise, IEnumSTATDATA**) NI(SetColorScheme, LOGPALETTE*)
-    NI(Save, IStream*, BOOL) NI(GetSizeMax, ULARGE_INTEGER*) NI(ResizeBorder, LPCRECT, IOleInPlaceUIWindow*, BOOL)
-    NI(EnumConnectionPoints, IEnumConnectionPoints**) NI(GetTypeInfoCount, UINT*)
-    NI(GetTypeInfo, UINT, LCID, ITypeInfo**) NI(GetIDsOfNames, REFIID, LPOLESTR*, UINT, LCID, DISPID*)
-    NI(Invoke, DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) NI(Refresh2, VARIANT*)
-    NI(get_Application, IDispatch**) NI(get_Parent, IDispatch**) NI(get_Container, IDispatch**)
-    NI(get_Document, IDispatch**) NI(get_Type, BSTR*) NI(get_LocationName, BSTR*) NI(get_LocationURL, BSTR*)
-    NI(get_Name, BSTR*) NI(get_FullName, BSTR*) NI(get_Path, BSTR*) NI(ClientToWindow, int*, int*)
-    NI(PutProperty, BSTR, VARIANT) NI(GetProperty, BSTR, VARIANT*) NI(get_HWND, SHANDLE_PTR*)
-    NI(Navigate2, VARIANT*, VARIANT*, VARIANT*, VARIANT*, VARIANT*) NI(QueryStatusWB, OLECMDID, OLECMDF*)
-    NI(ExecWB, OLECMDID, OLECMDEXECOPT, VARIANT*, VARIANT*) NI(ShowBrowserBar, VARIANT*, VARIANT*, VARIANT*)
-    NI(get_ReadyState, READYSTATE*) NI(get_TopLevelContainer, VARIANT_BOOL*) NI(get_Busy, VARIANT_BOOL*)
-    NP(Left, LONG) NP(Top, LONG) NP(Width, LONG) NP(Height, LONG) NP(StatusText, BSTR) NP(ToolBar, int)
-    NP(Visible, VARIANT_BOOL) NP(StatusBar, VARIANT_BOOL) NP(MenuBar, VARIANT_BOOL) NP(FullScreen, VARIANT_BOOL)
-    NP(Offline, VARIANT_BOOL) NP(Silent, VARIANT_BOOL) NP(TheaterMode, VARIANT_BOOL) NP(RegisterAsBrowser, VARIANT_BOOL)
-    NP(RegisterAsDropTarget, VARIANT_BOOL) NP(AddressBar, VARIANT_BOOL) NP(Resizable, VARIANT_BOOL)
-        // clang-format on
-
-        private :
-        // The connection point for the events, a part of the double that counts its references with the double's.
-        struct EventPoint final : IConnectionPoint {
+private:
+    // The connection point for the events, a part of the double that counts its references with the double's.
+    struct EventPoint final : IConnectionPoint {
         BrowserDouble* owner;
         explicit EventPoint(BrowserDouble* o) : owner(o) {}
         STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
@@ -408,6 +383,32 @@ public:
     ComPtr<IOleInPlaceSite> inPlaceSite_;
     ComPtr<IOleInPlaceFrame> frame_;
     std::unique_ptr<HWND__, decltype(&DestroyWindow)> page_{nullptr, DestroyWindow};
+
+    // The methods the viewer must never call.
+    // clang-format off
+    NI(Update) NI(IsUpToDate) NI(IsDirty) NI(ReactivateAndUndo) NI(GoBack) NI(GoForward) NI(GoHome) NI(GoSearch)
+    NI(Stop) NI(Quit) NI(ContextSensitiveHelp, BOOL) NI(OnFrameWindowActivate, BOOL) NI(OnDocWindowActivate, BOOL)
+    NI(EnableModeless, BOOL) NI(GetUserClassID, CLSID*) NI(GetClassID, CLSID*) NI(Unadvise, DWORD)
+    NI(GetClientSite, IOleClientSite**) NI(SetHostNames, LPCOLESTR, LPCOLESTR) NI(SetMoniker, DWORD, IMoniker*)
+    NI(GetMoniker, DWORD, DWORD, IMoniker**) NI(InitFromData, IDataObject*, BOOL, DWORD)
+    NI(GetClipboardData, DWORD, IDataObject**) NI(EnumVerbs, IEnumOLEVERB**) NI(GetUserType, DWORD, LPOLESTR*)
+    NI(Advise, IAdviseSink*, DWORD*) NI(EnumAdvise, IEnumSTATDATA**) NI(SetColorScheme, LOGPALETTE*)
+    NI(Save, IStream*, BOOL) NI(GetSizeMax, ULARGE_INTEGER*) NI(ResizeBorder, LPCRECT, IOleInPlaceUIWindow*, BOOL)
+    NI(EnumConnectionPoints, IEnumConnectionPoints**) NI(GetTypeInfoCount, UINT*)
+    NI(GetTypeInfo, UINT, LCID, ITypeInfo**) NI(GetIDsOfNames, REFIID, LPOLESTR*, UINT, LCID, DISPID*)
+    NI(Invoke, DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) NI(Refresh2, VARIANT*)
+    NI(get_Application, IDispatch**) NI(get_Parent, IDispatch**) NI(get_Container, IDispatch**)
+    NI(get_Document, IDispatch**) NI(get_Type, BSTR*) NI(get_LocationName, BSTR*) NI(get_LocationURL, BSTR*)
+    NI(get_Name, BSTR*) NI(get_FullName, BSTR*) NI(get_Path, BSTR*) NI(ClientToWindow, int*, int*)
+    NI(PutProperty, BSTR, VARIANT) NI(GetProperty, BSTR, VARIANT*) NI(get_HWND, SHANDLE_PTR*)
+    NI(Navigate2, VARIANT*, VARIANT*, VARIANT*, VARIANT*, VARIANT*) NI(QueryStatusWB, OLECMDID, OLECMDF*)
+    NI(ExecWB, OLECMDID, OLECMDEXECOPT, VARIANT*, VARIANT*) NI(ShowBrowserBar, VARIANT*, VARIANT*, VARIANT*)
+    NI(get_ReadyState, READYSTATE*) NI(get_TopLevelContainer, VARIANT_BOOL*) NI(get_Busy, VARIANT_BOOL*)
+    NP(Left, LONG) NP(Top, LONG) NP(Width, LONG) NP(Height, LONG) NP(StatusText, BSTR) NP(ToolBar, int)
+    NP(Visible, VARIANT_BOOL) NP(StatusBar, VARIANT_BOOL) NP(MenuBar, VARIANT_BOOL) NP(FullScreen, VARIANT_BOOL)
+    NP(Offline, VARIANT_BOOL) NP(Silent, VARIANT_BOOL) NP(TheaterMode, VARIANT_BOOL) NP(RegisterAsBrowser, VARIANT_BOOL)
+    NP(RegisterAsDropTarget, VARIANT_BOOL) NP(AddressBar, VARIANT_BOOL) NP(Resizable, VARIANT_BOOL)
+    // clang-format on
 };
 
 // Driver commands (tests/double/README.md). The call table's need no control object.
