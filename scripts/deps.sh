@@ -5,7 +5,7 @@ packages=(cmake make g++ libgtest-dev
           g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64
           wine wine64 fonts-wine xvfb x11-utils x11-xserver-utils xserver-xorg-core xserver-xorg-video-dummy
           imagemagick python3 python3-pefile zip
-          clang-14 libclang-rt-14-dev)
+          clang-14 libclang-rt-14-dev clang-format-14)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
