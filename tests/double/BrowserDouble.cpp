@@ -1,6 +1,5 @@
-// QbBrowserDouble: an in-process stand-in for the web-browser control. One object with one reference count logs the
-// viewer's calls and holds them to the calls the driver expects, fails where QB_DOUBLE_FAIL says, and takes the
-// driver's commands through a hidden window.
+// QbBrowserDouble: an in-process stand-in for the web-browser control that holds the viewer's calls to the driver's
+// expected ones, fails where QB_DOUBLE_FAIL says, and takes the driver's commands through a hidden window.
 #include "Adopt.h"
 #include "AppendLine.h"
 
@@ -65,7 +64,6 @@ __attribute__((format(printf, 1, 2))) std::string Log(const char* format, ...) {
     return line;
 }
 
-// A list of calls as the driver writes them: "Close; FinalRelease com=initialised".
 std::vector<std::string> Calls(const std::string& text) {
     std::vector<std::string> calls;
     std::istringstream list(text);
@@ -74,18 +72,15 @@ std::vector<std::string> Calls(const std::string& text) {
     return calls;
 }
 
-// The step's expected calls, each once and in this order, and the calls allowed at any time. Start-up's come from
-// the environment, since the viewer makes them before the driver can reach the double.
+// The step's calls, each once and in order, and those allowed at any time; start-up's come before the driver can.
 std::vector<std::string> expected = Calls(Environment("QB_DOUBLE_EXPECT")), allowed;
 size_t called = 0;  // how many of the expected calls have come
 
-// Each expected call before the one at `next` has not come: it fails the step by its name.
 void Missed(size_t next) {
     while (called < next) Log("expected %s, not called", expected[called++].c_str());
 }
 
-// A call matches an expectation that its logged line starts with, up to a blank. The expected calls that a call skips
-// over fail the step, and so does a call that is neither expected nor allowed.
+// A call matches an expectation its line starts with, up to a blank; skipped expected calls and strays fail the step.
 void Call(const std::string& line) {
     auto is = [&](const std::string& call) { return line == call || line.starts_with(call + ' '); };
     size_t next = called;
@@ -96,7 +91,6 @@ void Call(const std::string& line) {
     Missed(next), ++called;
 }
 
-// The end of a step, after which nothing is expected until the driver says.
 void CheckCalls() {
     Missed(expected.size());
     expected.clear(), called = 0;
@@ -109,6 +103,11 @@ std::optional<HRESULT> Failure(const char* item) {
     const size_t at = text.find(item);
     return at == std::string::npos ? std::nullopt
                                    : std::optional(HRESULT(std::strtoul(&text[at + std::strlen(item)], {}, 16)));
+}
+
+HRESULT Hand(IUnknown* self, void** object, HRESULT none = E_NOINTERFACE) {
+    if ((*object = self)) self->AddRef();
+    return self ? S_OK : none;
 }
 
 std::string VariantText(const VARIANT* value) {
@@ -150,18 +149,17 @@ public:
 
     STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
         const bool inPlace = !Failure("NoInPlaceObject");
-        *object = nullptr;
-        if (iid == IID_IUnknown || iid == IID_IOleObject) *object = static_cast<IOleObject*>(this);
+        IUnknown* self = nullptr;
+        if (iid == IID_IUnknown || iid == IID_IOleObject) self = static_cast<IOleObject*>(this);
         if (iid == IID_IDispatch || iid == IID_IWebBrowser || iid == IID_IWebBrowserApp || iid == IID_IWebBrowser2)
-            *object = static_cast<IWebBrowser2*>(this);
-        if (iid == IID_IPersist || iid == IID_IPersistStreamInit) *object = static_cast<IPersistStreamInit*>(this);
+            self = static_cast<IWebBrowser2*>(this);
+        if (iid == IID_IPersist || iid == IID_IPersistStreamInit) self = static_cast<IPersistStreamInit*>(this);
         if (inPlace && (iid == IID_IOleWindow || iid == IID_IOleInPlaceObject))
-            *object = static_cast<IOleInPlaceObject*>(this);
-        if (inPlace && iid == IID_IOleInPlaceActiveObject) *object = static_cast<IOleInPlaceActiveObject*>(this);
-        if (iid == IID_IConnectionPointContainer) *object = static_cast<IConnectionPointContainer*>(this);
-        if (iid == IID_ISupportErrorInfo) *object = static_cast<ISupportErrorInfo*>(this);
-        if (*object != nullptr) AddRef();
-        return *object != nullptr ? S_OK : E_NOINTERFACE;
+            self = static_cast<IOleInPlaceObject*>(this);
+        if (inPlace && iid == IID_IOleInPlaceActiveObject) self = static_cast<IOleInPlaceActiveObject*>(this);
+        if (iid == IID_IConnectionPointContainer) self = static_cast<IConnectionPointContainer*>(this);
+        if (iid == IID_ISupportErrorInfo) self = static_cast<ISupportErrorInfo*>(this);
+        return Hand(self, object);
     }
     STDMETHODIMP_(ULONG) AddRef() override { return ++refs; }
     STDMETHODIMP_(ULONG) Release() override {
@@ -248,10 +246,8 @@ public:
     }
 
     STDMETHODIMP FindConnectionPoint(REFIID iid, IConnectionPoint** point) override {
-        Call(Log("FindConnectionPoint"));
-        *point = iid == DIID_DWebBrowserEvents2 ? &events_ : nullptr;
-        if (*point != nullptr) AddRef();
-        return *point != nullptr ? S_OK : CONNECT_E_NOCONNECTION;
+        IConnectionPoint* self = iid == DIID_DWebBrowserEvents2 ? &events_ : nullptr;
+        return Call(Log("FindConnectionPoint")), Hand(self, reinterpret_cast<void**>(point), CONNECT_E_NOCONNECTION);
     }
 
     STDMETHODIMP Navigate(BSTR url, VARIANT* flags, VARIANT* target, VARIANT* postData, VARIANT* headers) override {
@@ -293,9 +289,7 @@ private:
         BrowserDouble* owner;
         explicit EventPoint(BrowserDouble* o) : owner(o) {}
         STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
-            *object = iid == IID_IUnknown || iid == IID_IConnectionPoint ? this : nullptr;
-            if (*object != nullptr) AddRef();
-            return *object != nullptr ? S_OK : E_NOINTERFACE;
+            return Hand(iid == IID_IUnknown || iid == IID_IConnectionPoint ? this : nullptr, object);
         }
         STDMETHODIMP_(ULONG) AddRef() override { return owner->AddRef(); }
         STDMETHODIMP_(ULONG) Release() override { return owner->Release(); }
@@ -356,7 +350,6 @@ private:
         return FAILED(hr) ? hr : S_OK;
     }
 
-    // What the interface methods do, apart from checking the call, for the double's own use too.
     HRESULT Deactivate() {
         if (!inPlaceSite_) return S_OK;
         DeactivateUI(), page_.reset(), frame_.Reset();
@@ -384,7 +377,6 @@ private:
     ComPtr<IOleInPlaceFrame> frame_;
     std::unique_ptr<HWND__, decltype(&DestroyWindow)> page_{nullptr, DestroyWindow};
 
-    // The methods the viewer must never call.
     // clang-format off
     NI(Update) NI(IsUpToDate) NI(IsDirty) NI(ReactivateAndUndo) NI(GoBack) NI(GoForward) NI(GoHome) NI(GoSearch)
     NI(Stop) NI(Quit) NI(ContextSensitiveHelp, BOOL) NI(OnFrameWindowActivate, BOOL) NI(OnDocWindowActivate, BOOL)
@@ -451,8 +443,7 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
 class ClassFactory final : public IClassFactory {
 public:
     STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
-        *object = iid == IID_IUnknown || iid == IID_IClassFactory ? this : nullptr;
-        return *object != nullptr ? S_OK : E_NOINTERFACE;
+        return Hand(iid == IID_IUnknown || iid == IID_IClassFactory ? this : nullptr, object);
     }
     // The factory lives as long as the module, so its count means nothing and a query need not add to it.
     STDMETHODIMP_(ULONG) AddRef() override { return 2; }
@@ -474,8 +465,8 @@ public:
 
 extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, void** object) {
     static ClassFactory factory;
-    *object = nullptr;
-    return clsid == CLSID_WebBrowser ? factory.QueryInterface(iid, object) : CLASS_E_CLASSNOTAVAILABLE;
+    return clsid == CLSID_WebBrowser ? factory.QueryInterface(iid, object)
+                                     : (*object = nullptr, CLASS_E_CLASSNOTAVAILABLE);
 }
 
 extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE DllCanUnloadNow() {

@@ -34,13 +34,16 @@ bool FocusEdit(const Viewer& v) {
     return Click(Edit(v), {5, 5}), WaitFor([&] { return v.Focus() == Edit(v); });
 }
 
+void DismissAll(const Viewer& v) {
+    for (HWND box : v.Boxes()) v.Dismiss(box);
+}
+
 std::string Selection(HWND edit) {
     DWORD from = 0, to = 0;
     SendBounded(edit, EM_GETSEL, WPARAM(&from), LPARAM(&to));
     return to_string(from) + "-" + to_string(to);
 }
 
-// A log's lines from `from` on that start with prefix, joined.
 std::string NewLines(const LogFile& log, size_t from, const char* prefix = "") {
     const std::vector<std::string> lines = log.Lines();
     std::string joined;
@@ -49,9 +52,8 @@ std::string NewLines(const LogFile& log, size_t from, const char* prefix = "") {
     return joined;
 }
 
-// The double holds each step to a list of calls, each made once and in that order ("expect"), besides those it allows
-// at any time ("allow"). Between steps the running viewer may ask for the page's window, move it, offer it an extent,
-// keys and reloads, and UI-activate it at its first focus.
+// The calls the double allows at any time between steps: the page's window, its place and extent, keys, reloads, and
+// the UI activation at the first focus.
 constexpr char kUsual[] = "GetWindow; SetObjectRects; SetExtent; DoVerb verb=-4; TranslateAccelerator; Refresh; "
                           "InterfaceSupportsErrorInfo";
 // The start-up's calls as far as a row's fault lets them go; the site lacks the ambient property the control asks for.
@@ -75,8 +77,7 @@ Viewer Start(const Launch& launch, const std::string& calls = Startup()) {
     return Viewer(launch);
 }
 
-// Ends a step once its calls have come: each call since the last step that the double did not expect, or expected and
-// did not see, fails the step by its name.
+// Ends a step once its calls have come: a call the double did not expect, or expected and missed, fails it by name.
 void ExpectCalls(const Viewer& v, const std::string& step) {
     const bool running = !v.WaitExit(0);
     if (!options.withDouble) return;
@@ -93,16 +94,14 @@ void ExpectCalls(const Viewer& v, const std::string& step) {
     if (running) v.Command("allow " + std::string(kUsual));
 }
 
-// A step whose calls of the double are exactly `calls`, in that order.
 void Step(const Viewer& v, const std::string& name, const std::string& calls, const std::function<void()>& run) {
     v.Command("expect " + calls);
     run();
     ExpectCalls(v, name);
 }
 
-// The close message to target (or the main window), the exit, and the teardown's calls, ending with the last release
-// before COM goes. Windows sends the session's end, after a query that the viewer must let pass; every other close is
-// posted.
+// Closes through target (or the main window) and checks the exit and teardown. Windows sends the session's end, after a
+// query that the viewer must let pass; every other close is posted.
 void ExpectClosed(const Viewer& v, const std::string& how, HWND target = nullptr, UINT message = WM_CLOSE,
                   WPARAM wParam = 0) {
     v.Command("expect InPlaceDeactivate; Unadvise cookie=1; " + std::string(kReleased));
@@ -136,6 +135,60 @@ const StartupRow kStartupRows[] = {
     {"timer refused", "", "SetTimer", "Error reading Timer1.OnTimer: Not enough timers available.",
      kCreated + kReleased, 1},
 };
+enum class Shown { kNormal, kMaximised, kIconic };
+// Each way the viewer is shown (then minimised and restored), then closed. minimise: the class SC_MINIMIZE goes to;
+// toApplication: the close goes to the application window; windows: the viewer's ShowWindow acts as Windows' does (false:
+// as Wine's, which leaves the owned window shown); box: a failing tick opens a box while minimised, restored under it.
+struct LifecycleRow { const char* name; WORD show; const wchar_t* minimise; Shown shown; bool toApplication; UINT message;
+                      WPARAM wParam; bool windows = true, box = false; };
+constexpr LifecycleRow kLifecycleRows[] = {
+    {"SW_SHOWMAXIMIZED, WM_CLOSE", SW_SHOWMAXIMIZED, nullptr, Shown::kMaximised, false, WM_CLOSE, 0, false},
+    {"SW_SHOWMINNOACTIVE, SC_CLOSE", SW_SHOWMINNOACTIVE, nullptr, Shown::kIconic, false, WM_SYSCOMMAND, SC_CLOSE},
+    {"SW_SHOWMINIMIZED, taskbar SC_MINIMIZE, a box, application WM_CLOSE", SW_SHOWMINIMIZED, L"TApplication",
+     Shown::kNormal, true, WM_CLOSE, 0, true, true},
+    {"SC_MINIMIZE, session end", SW_SHOWNORMAL, L"TForm1", Shown::kNormal, true, WM_ENDSESSION, TRUE},
+    {"SC_MINIMIZE as Wine does it, WM_CLOSE", SW_SHOWNORMAL, L"TForm1", Shown::kNormal, false, WM_CLOSE, 0, false},
+};
+struct ProgressRow { int progress, max, expectedMax, expectedPosition; const char* box; };
+constexpr ProgressRow kProgressRows[] = {
+    {30, 100, 100, 30, nullptr}, {150, 200, 200, 150, nullptr},
+    {250, 200, 200, 200, nullptr},  // the platform control holds the position in range
+    {10, -1, 200, 200, "TProgressBar property out of range."},  // refused: the bar keeps what it had
+    {0, 0, 0, 0, nullptr}, {-1, 10000, 10000, 0, nullptr},  // the last: how Windows' control ends a load
+};
+// "Call failed." is Wine's text for E_FAIL; the stale error object of an earlier call is not the failing call's.
+constexpr std::pair<const char*, const char*> kRefreshFailures[] = {
+    {"fail Refresh 80004005 Page not found.. \t", "Page not found."}, {"fail Refresh 80004005", "Call failed."},
+    {"fail Refresh 8abcdef0", "OLE error 8ABCDEF0."}, {"fail Refresh 80004005 Who?", "Who?."},
+    {"fail Refresh 80004005 stale Page moved", "Call failed."},
+};
+// Keys: \1 selects all (End, Shift+Home), \2 Home, \3 End, \b Backspace, the rest typed; box, timers: the last key's.
+struct EditRow { const wchar_t* keys; const char *text, *box, *timers; };
+constexpr EditRow kEditRows[] = {
+    {L"\2" L"0", "05", nullptr, ""},  // the same period: the countdown goes on
+    {L"\1" L"1", "1", nullptr, "KillTimer id=1; SetTimer id=1 period=60000 result=1"},
+    {L"\1" L"0", "0", nullptr, "KillTimer id=1"},
+    {L"\3" L"2", "02", nullptr, "KillTimer id=1; SetTimer id=1 period=120000 result=1"},
+    {L"\1" L"71582", "71582", nullptr, "KillTimer id=1; SetTimer id=1 period=4294920000 result=1"},
+    {L"\1" L"71583", "71583", "The refresh period must be a whole number of minutes from 0 to 71582.", ""},
+    {L"\1" L"10x", "10x", "'10x' is not a valid integer value.", ""},
+    {L"\b", "10", nullptr, ""},  // "10" was applied on the way to "10x"
+    {L"\b\b", "", "'' is not a valid integer value.", ""},
+    {L"\1 3", " 3", nullptr, "KillTimer id=1; SetTimer id=1 period=180000 result=1"},
+    {L"\3 ", " 3 ", "' 3 ' is not a valid integer value.", ""},
+};
+// The row that the scenarios typing one text use; the assertion stops a new row before it from moving it unseen.
+constexpr std::span<const EditRow> kTenX(&kEditRows[6], 1);
+static_assert(std::string_view(kTenX[0].text) == "10x");
+// Where the pointer is the hand, and what opens the browser (label 0 to 3): a link's address on a left click only.
+enum Gesture { kClick, kDoubleClick, kRightClick, kDragOff };
+struct LinkRow { const char* name; int label; Gesture gesture; bool opens; };
+constexpr LinkRow kLinkRows[] = {
+    {"click on Label1", 0, kClick, true}, {"click on Label2", 1, kClick, true},
+    {"double click on Label2", 1, kDoubleClick, true}, {"right click on Label1", 0, kRightClick, false},
+    {"press on Label2, release off it", 1, kDragOff, false}, {"click on Label3", 2, kClick, false},
+    {"click on Label4", 3, kClick, false},
+};
 // clang-format on
 
 void StartupRows(size_t count) {
@@ -162,27 +215,6 @@ void StartupRows(size_t count) {
     }
 }
 
-enum class Shown { kNormal, kMaximised, kIconic };
-
-// Each way the viewer is shown (then minimised and restored), and then each way it is closed. minimise: the class of
-// the window that SC_MINIMIZE goes to, the main window or the taskbar's; toApplication: the close goes to the
-// application window, not the main one; windows: the viewer's ShowWindow acts as Windows' does (false: as Wine's, which
-// leaves the owned window shown); box: a failing tick opens a box while minimised, and the taskbar restores under it.
-// clang-format off
-struct LifecycleRow {
-    const char* name; WORD show; const wchar_t* minimise; Shown shown; bool toApplication; UINT message; WPARAM wParam;
-    bool windows = true, box = false;
-};
-constexpr LifecycleRow kLifecycleRows[] = {
-    {"SW_SHOWMAXIMIZED, WM_CLOSE", SW_SHOWMAXIMIZED, nullptr, Shown::kMaximised, false, WM_CLOSE, 0, false},
-    {"SW_SHOWMINNOACTIVE, SC_CLOSE", SW_SHOWMINNOACTIVE, nullptr, Shown::kIconic, false, WM_SYSCOMMAND, SC_CLOSE},
-    {"SW_SHOWMINIMIZED, taskbar SC_MINIMIZE, a box, application WM_CLOSE", SW_SHOWMINIMIZED, L"TApplication",
-     Shown::kNormal, true, WM_CLOSE, 0, true, true},
-    {"SC_MINIMIZE, session end", SW_SHOWNORMAL, L"TForm1", Shown::kNormal, true, WM_ENDSESSION, TRUE},
-    {"SC_MINIMIZE as Wine does it, WM_CLOSE", SW_SHOWNORMAL, L"TForm1", Shown::kNormal, false, WM_CLOSE, 0, false},
-};
-// clang-format on
-
 void ExpectNormalAtDesign(const Viewer& v, const std::string& what) {
     ExpectEq(RectText(kMainRect), RectText(RectIn(v.Main(), nullptr)), what + ": main window at its designed place");
     Expect(!IsZoomed(v.Main()) && !IsIconic(v.Main()), what + ": main window in the normal state");
@@ -202,8 +234,7 @@ void MinimiseAndRestore(const Viewer& v, HWND main, const LifecycleRow& row, std
            name + ": both shown");
     if (row.box) {
         Expect(!IsWindowEnabled(main), name + ": the main window disabled while the box is open");
-        v.Command("fail Refresh off");
-        for (HWND box : v.Boxes()) v.Dismiss(box);
+        v.Command("fail Refresh off"), DismissAll(v);
         Expect(WaitFor([&] { return IsWindowEnabled(main) && v.Focus() == Edit(v); }, 3000),
                name + ": once the box is closed, enabled with the focus in Edit1 again");
     }
@@ -277,16 +308,6 @@ void ExpectLayout(const Viewer& v) {
     }
 }
 
-// clang-format off
-struct ProgressRow { int progress, max, expectedMax, expectedPosition; const char* box; };
-constexpr ProgressRow kProgressRows[] = {
-    {30, 100, 100, 30, nullptr}, {150, 200, 200, 150, nullptr},
-    {250, 200, 200, 200, nullptr},  // the platform control holds the position in range
-    {10, -1, 200, 200, "TProgressBar property out of range."},  // refused: the bar keeps what it had
-    {0, 0, 0, 0, nullptr}, {-1, 10000, 10000, 0, nullptr},  // the last: how Windows' control ends a load
-};
-// clang-format on
-
 void ExpectProgress(const Viewer& v, const ProgressRow& row) {
     std::string event = "progress " + to_string(row.progress) + " " + to_string(row.max);
     // The event's answer comes only once the box it brings is closed.
@@ -298,44 +319,6 @@ void ExpectProgress(const Viewer& v, const ProgressRow& row) {
 
 void ExpectTickRefreshes(const Viewer& v) {
     Step(v, "a tick reloads the page once", "Refresh", [&] { v.Tick(); });
-}
-
-// "Call failed." is Wine's text for E_FAIL; the stale error object of an earlier call is not the failing call's.
-// clang-format off
-constexpr std::pair<const char*, const char*> kRefreshFailures[] = {
-    {"fail Refresh 80004005 Page not found.. \t", "Page not found."}, {"fail Refresh 80004005", "Call failed."},
-    {"fail Refresh 8abcdef0", "OLE error 8ABCDEF0."}, {"fail Refresh 80004005 Who?", "Who?."},
-    {"fail Refresh 80004005 stale Page moved", "Call failed."},
-};
-// clang-format on
-
-// Keys: \1 selects the whole text (End, Shift+Home), \2 is Home, \3 is End, \b is Backspace; the rest are typed.
-// box: the last box the keys bring, if any; timers: the timer calls of the last key.
-// clang-format off
-struct EditRow { const wchar_t* keys; const char *text, *box, *timers; };
-constexpr EditRow kEditRows[] = {
-    {L"\2" L"0", "05", nullptr, ""},  // the same period: the countdown goes on
-    {L"\1" L"1", "1", nullptr, "KillTimer id=1; SetTimer id=1 period=60000 result=1"},
-    {L"\1" L"0", "0", nullptr, "KillTimer id=1"},
-    {L"\3" L"2", "02", nullptr, "KillTimer id=1; SetTimer id=1 period=120000 result=1"},
-    {L"\1" L"71582", "71582", nullptr, "KillTimer id=1; SetTimer id=1 period=4294920000 result=1"},
-    {L"\1" L"71583", "71583", "The refresh period must be a whole number of minutes from 0 to 71582.", ""},
-    {L"\1" L"10x", "10x", "'10x' is not a valid integer value.", ""},
-    {L"\b", "10", nullptr, ""},  // "10" was applied on the way to "10x"
-    {L"\b\b", "", "'' is not a valid integer value.", ""},
-    {L"\1 3", " 3", nullptr, "KillTimer id=1; SetTimer id=1 period=180000 result=1"},
-    {L"\3 ", " 3 ", "' 3 ' is not a valid integer value.", ""},
-};
-// clang-format on
-// The row that the scenarios typing one text use; the assertion stops a new row before it from moving it unseen.
-constexpr std::span<const EditRow> kTenX(&kEditRows[6], 1);
-static_assert(std::string_view(kTenX[0].text) == "10x");
-
-void Key(wchar_t key) {
-    if (key == L'\1') PressKey(VK_END), PressKey(VK_HOME, VK_SHIFT);
-    else if (key == L'\2' || key == L'\3' || key == L'\b')
-        PressKey(key == L'\b' ? VK_BACK : key == L'\2' ? VK_HOME : VK_END);
-    else Type(std::wstring(1, key));
 }
 
 // Each key of a row may bring a box on the way; only the last one is the row's. Timer calls follow from the rows
@@ -350,8 +333,11 @@ void EditRows(const Viewer& v, std::span<const EditRow> rows = kEditRows, const 
         std::string name = std::string("Edit1 text [") + row.text + "]";
         size_t timersFrom = 0;
         for (const wchar_t* k = row.keys; *k; ++k) {
-            if (k != row.keys) Sleep(100), std::ranges::for_each(v.Boxes(), [&](HWND box) { v.Dismiss(box); });
-            timersFrom = v.hookLog.Lines().size(), Key(*k);
+            if (k != row.keys) Sleep(100), DismissAll(v);
+            timersFrom = v.hookLog.Lines().size();
+            if (*k == L'\1') PressKey(VK_END), PressKey(VK_HOME, VK_SHIFT);
+            else if (*k < L' ') PressKey(*k == L'\b' ? VK_BACK : *k == L'\2' ? VK_HOME : VK_END);
+            else Type(std::wstring(1, *k));
         }
         if (row.box) {
             v.ExpectBox(row.box, name);
@@ -363,19 +349,6 @@ void EditRows(const Viewer& v, std::span<const EditRow> rows = kEditRows, const 
         if (options.injectable && timers) ExpectEq(row.timers, NewLines(v.hookLog, timersFrom), name + ": timer calls");
     }
 }
-
-// Where the pointer is the hand, and what opens the browser: the links' addresses on a left click, nothing else.
-// label: 0 to 3 for Label1 to Label4.
-// clang-format off
-enum Gesture { kClick, kDoubleClick, kRightClick, kDragOff };
-struct LinkRow { const char* name; int label; Gesture gesture; bool opens; };
-constexpr LinkRow kLinkRows[] = {
-    {"click on Label1", 0, kClick, true}, {"click on Label2", 1, kClick, true},
-    {"double click on Label2", 1, kDoubleClick, true}, {"right click on Label1", 0, kRightClick, false},
-    {"press on Label2, release off it", 1, kDragOff, false}, {"click on Label3", 2, kClick, false},
-    {"click on Label4", 3, kClick, false},
-};
-// clang-format on
 
 HCURSOR CursorOver(HWND main, POINT at) {
     ClientToScreen(main, &at), SetCursorPos(at.x, at.y), Sleep(200);
@@ -433,8 +406,7 @@ void ExpectNestedBoxes(const Viewer& v) {
     Expect(stack > 0 && stack * 8 < kStackBytes,
            "the nested boxes take under an eighth of the stack, " + to_string(each) + " bytes each",
            to_string(stack) + " bytes");
-    v.Command("fail Refresh off");
-    for (HWND box : v.Boxes()) v.Dismiss(box);
+    v.Command("fail Refresh off"), DismissAll(v);
 }
 
 void ScenarioInteraction() {
@@ -544,13 +516,11 @@ bool Responds(HWND window) {
     return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer) != 0;
 }
 
-// What a user and the platform do, interleaved by a seed (QB_RANDOM_SEED runs one again) in a bounded number of steps:
-// every box that shows is the one its step calls for, closed at once or after a tick that fails alike, and at the end
-// the viewer answers with its windows and the control's references level.
+// User and platform steps interleaved by a seed (QB_RANDOM_SEED repeats one): each box is the one its step calls for,
+// and at the end the viewer answers with its windows and the control's references level.
 void ScenarioRandom() {
-    wchar_t text[16] = L"";
-    GetEnvironmentVariableW(L"QB_RANDOM_SEED", text, 16);
-    const unsigned seed = *text ? unsigned(std::wcstoul(text, nullptr, 10)) : GetTickCount();
+    const char* text = std::getenv("QB_RANDOM_SEED");
+    const unsigned seed = text && *text ? unsigned(std::strtoul(text, nullptr, 10)) : GetTickCount();
     std::printf("# seed %u (QB_RANDOM_SEED=%u runs it again)\n", seed, seed);
     std::mt19937 random(seed);
     auto pick = [&](size_t count) { return size_t(random() % count); };
@@ -659,12 +629,9 @@ constexpr std::pair<const char*, void (*)()> kScenarios[] = {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    const std::pair<const wchar_t*, std::wstring*> values[] = {{L"--exe", &options.exe},
-                                                               {L"--work", &options.work},
-                                                               {L"--host", &options.host},
-                                                               {L"--broker", &options.broker}};
     for (int i = 2; i < argc; ++i) {
-        for (auto [name, value] : values)
+        for (auto [name, value] : {std::pair{L"--exe", &options.exe}, std::pair{L"--work", &options.work},
+                                   std::pair{L"--host", &options.host}, std::pair{L"--broker", &options.broker}})
             if (argv[i] == std::wstring(name) && i + 1 < argc) *value = argv[++i];
         options.withDouble = options.withDouble && argv[i] != std::wstring(L"--wine-control");
         options.injectable = options.injectable && argv[i] != std::wstring(L"--no-hook");
