@@ -10,26 +10,28 @@
 
 namespace {
 
+constexpr auto kFail = static_cast<std::int32_t>(0x80004005);
+// clang-format off
+struct StopRow { std::string_view text, shown; };
+const StopRow kStops[] = {{"", ""}, {"abc", "abc."}, {"a/", "a/."}, {"done.", "done."}, {"a-", "a-"},
+                          {"stop!", "stop!"}, {"минут", "минут."}};
+struct OleRow { std::string_view description, systemText; std::int32_t code; std::string_view message; };
+const OleRow kOle[] = {
+    {"Page not found.\r\n", "Unspecified error", kFail, "Page not found"}, {"a.b . .  \t", "", 0, "a.b"},
+    {" \r\n...", "Unspecified error\r\n", kFail, "Unspecified error"}, {"Ошибка.", "", 0, "Ошибка"},
+    {"", "\x7F\x01", kFail, "OLE error 80004005"}, {"", "", 0x1F, "OLE error 0000001F"},
+};
+struct BoxRow { std::string_view open, text; bool admitted; };  // open: a box opened first; "-": the last one closed
+const BoxRow kBoxes[] = {
+    {"Down.", "Down.", false}, {"", "Other.", true}, {"-", "Down.", true}, {"Down.", "Other.", true}};
+// clang-format on
+
 TEST(MessageText, FullStopRule) {
-    // clang-format off
-    struct Row { std::string_view text, shown; };
-    const Row kRows[] = {{"", ""}, {"abc", "abc."}, {"a/", "a/."}, {"done.", "done."}, {"a-", "a-"},
-                         {"stop!", "stop!"}, {"минут", "минут."}};
-    // clang-format on
-    for (const Row& r : kRows) EXPECT_EQ(WithFullStop(r.text), r.shown) << "message \"" << r.text << "\"";
+    for (const StopRow& r : kStops) EXPECT_EQ(WithFullStop(r.text), r.shown) << "message \"" << r.text << "\"";
 }
 
 TEST(MessageText, OleErrorMessage) {
-    constexpr auto kFail = static_cast<std::int32_t>(0x80004005);
-    // clang-format off
-    struct Row { std::string_view description, systemText; std::int32_t code; std::string_view message; };
-    const Row kRows[] = {
-        {"Page not found.\r\n", "Unspecified error", kFail, "Page not found"}, {"a.b . .  \t", "", 0, "a.b"},
-        {" \r\n...", "Unspecified error\r\n", kFail, "Unspecified error"}, {"Ошибка.", "", 0, "Ошибка"},
-        {"", "\x7F\x01", kFail, "OLE error 80004005"}, {"", "", 0x1F, "OLE error 0000001F"},
-    };
-    // clang-format on
-    for (const Row& r : kRows)
+    for (const OleRow& r : kOle)
         EXPECT_EQ(OleErrorMessage(r.description, r.systemText, r.code), r.message)
             << "description \"" << r.description << "\", system text \"" << r.systemText << "\"";
 }
@@ -69,14 +71,9 @@ TEST(MessageText, RuntimeErrorAddress) {
 
 // Boxes nested one in another: a text already on screen is not shown again, and no box opens past the bound.
 TEST(MessageText, OpenBoxes) {
-    // clang-format off
-    struct Row { std::string_view open, text; bool admitted; };  // open: a box opened first; "-": the last one closed
-    const Row kRows[] = {
-        {"Down.", "Down.", false}, {"", "Other.", true}, {"-", "Down.", true}, {"Down.", "Other.", true}};
-    // clang-format on
     OpenBoxes boxes;
     std::list<OpenBoxes::Open> open;
-    for (const Row& r : kRows) {
+    for (const BoxRow& r : kBoxes) {
         if (r.open == "-") open.pop_back();
         else if (!r.open.empty()) open.emplace_back(boxes, std::string(r.open));
         EXPECT_EQ(boxes.Admits(std::string(r.text)), r.admitted) << r.text << " with " << open.size() << " open";

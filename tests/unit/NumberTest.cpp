@@ -8,13 +8,9 @@
 
 namespace {
 
-struct Row {
-    std::string_view text;
-    std::optional<std::int32_t> value = std::nullopt;  // not a number
-    std::optional<std::uint32_t> period = std::nullopt;  // refused
-};
-
+// No value: not a number; no period: refused.
 // clang-format off
+struct Row { std::string_view text; std::optional<std::int32_t> value{}; std::optional<std::uint32_t> period{}; };
 const Row kRows[] = {
     {"5", 5, 300000}, {"05", 5, 300000}, {"0", 0, 0}, {"-0", 0, 0}, {"+3", 3, 180000}, {" 10", 10, 600000},
     {"$A", 10, 600000}, {"0xA", 10, 600000}, {"xA", 10, 600000}, {"Xa", 10, 600000}, {"0X1f", 31, 1860000},

@@ -22,13 +22,9 @@ struct FakeBar : ProgressBarWindow {
 // Row marker: the bar's window is made now; made again, it is a fresh control at its defaults.
 constexpr int kCreate = INT32_MIN;
 
-struct Row {
-    int progress, max;
-    int barMax, barPos;  // what the control shows afterwards
-    std::string_view error = "";
-};
-
+// barMax and barPos: what the control shows afterwards.
 // clang-format off
+struct Row { int progress, max; int barMax, barPos; std::string_view error = ""; };
 const Row kWide[] = {
     {500, 1000, 100, 0},  // no window yet: stored, nothing lost
     {0, kCreate, 1000, 500},  // the range goes first, or 500 is cut to 100
@@ -43,12 +39,10 @@ const Row kNarrow[] = {
     {10, 65536, 65535, 0, "Value must be between 0 and 65535"}, {-1, 100, 100, 0, "Value must be between 0 and 65535"},
     {65535, 65535, 65535, 65535},
 };
+struct Mode { std::string_view name; bool wide; std::span<const Row> rows; };
 // clang-format on
 
 TEST(Progress, ChangePairsAndBarStates) {
-    // clang-format off
-    struct Mode { std::string_view name; bool wide; std::span<const Row> rows; };
-    // clang-format on
     for (const Mode& mode : {Mode{"32-bit", true, kWide}, Mode{"16-bit", false, kNarrow}}) {
         FakeBar bar;
         ProgressRange range(bar, mode.wide);

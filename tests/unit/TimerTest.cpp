@@ -10,14 +10,10 @@ struct FakeTimer : PlatformTimer {
     std::string calls;
     bool refuse = false;
     void Kill() override { calls += "kill "; }
-    bool Start(std::uint32_t interval) override {
-        calls += "start " + std::to_string(interval) + " ";
-        return !refuse;
-    }
+    bool Start(std::uint32_t interval) override { return calls += "start " + std::to_string(interval) + " ", !refuse; }
 };
 
-// Class default 1000 ms; the form sets Interval 300000, then attaches OnTimer. refused: the platform refuses this
-// row's timer.
+// Class default 1000 ms; the form sets Interval 300000, then attaches OnTimer. refused: the platform refuses the timer.
 // clang-format off
 enum class Set { Interval, Enabled, Handler };
 struct Step { Set what; std::uint32_t value; std::string_view calls; bool refused = false; };
