@@ -34,8 +34,7 @@ std::wstring TextOf(HWND window) {
 RECT RectIn(HWND window, HWND reference) {
     RECT rect{};
     GetWindowRect(window, &rect);
-    MapWindowPoints(HWND_DESKTOP, reference, reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
+    return MapWindowPoints(HWND_DESKTOP, reference, reinterpret_cast<POINT*>(&rect), 2), rect;
 }
 
 LRESULT SendBounded(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

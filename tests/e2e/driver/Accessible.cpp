@@ -59,22 +59,17 @@ std::optional<bool> Loaded(DWORD process, const wchar_t* module) {
     return CloseHandle(snapshot), listed ? std::optional(found) : std::nullopt;
 }
 
-// The children in reading order: a label by its index in the layout, with role, state and name, or a window by class.
-struct ChildRow {
-    int label;
-    const wchar_t* window;
-    LONG role, state;
-    const char* name;
-};
+// The children in reading order: a label by its index in the layout, with role, state and name (none: the publisher's
+// host), or a window by class.
+// clang-format off
+struct ChildRow { int label; const wchar_t* window; LONG role, state; const char* name; };
 const ChildRow kChildren[] = {
-    {2, nullptr, ROLE_SYSTEM_STATICTEXT, STATE_SYSTEM_READONLY, "Обновлять каждые"},
-    {-1, L"Edit"},
+    {2, nullptr, ROLE_SYSTEM_STATICTEXT, STATE_SYSTEM_READONLY, "Обновлять каждые"}, {-1, L"Edit"},
     {3, nullptr, ROLE_SYSTEM_STATICTEXT, STATE_SYSTEM_READONLY, "минут"},
     {0, nullptr, ROLE_SYSTEM_LINK, STATE_SYSTEM_LINKED, "Open Positions on Brenvik"},
-    {1, nullptr, ROLE_SYSTEM_LINK, STATE_SYSTEM_LINKED, nullptr},  // the publisher's host
-    {-1, L"TWebBrowser"},
-    {-1, PROGRESS_CLASSW},
+    {1, nullptr, ROLE_SYSTEM_LINK, STATE_SYSTEM_LINKED, nullptr}, {-1, L"TWebBrowser"}, {-1, PROGRESS_CLASSW},
 };
+// clang-format on
 
 }  // namespace
 
@@ -121,13 +116,12 @@ void ExpectAccessible(const Viewer& v, const std::function<void()>& close) {
         std::string what = "Label" + std::to_string(row.label + 1);
         std::string address = row.label ? "http://" + Utf8(options.host) + "/" : Utf8(options.broker);
         bool link = row.role == ROLE_SYSTEM_LINK;
+        auto text = [&](auto property) { return Text(property, form.Get(), id); };
         ExpectEq(row.role, Number(&IAccessible::get_accRole, form.Get(), id), what + ": role");
         ExpectEq(row.state, Number(&IAccessible::get_accState, form.Get(), id), what + ": state");
-        ExpectEq(row.name ? row.name : Utf8(options.host), Text(&IAccessible::get_accName, form.Get(), id),
-                 what + ": name");
-        ExpectEq(link ? address : none, Text(&IAccessible::get_accValue, form.Get(), id), what + ": value");
-        ExpectEq(link ? "Jump" : none, Text(&IAccessible::get_accDefaultAction, form.Get(), id),
-                 what + ": default action");
+        ExpectEq(row.name ? row.name : Utf8(options.host), text(&IAccessible::get_accName), what + ": name");
+        ExpectEq(link ? address : none, text(&IAccessible::get_accValue), what + ": value");
+        ExpectEq(link ? "Jump" : none, text(&IAccessible::get_accDefaultAction), what + ": default action");
         // On the screen it takes the layout's place and holds all its ink. Only a link's caption extent is known.
         LONG x = 0, y = 0, w = 0, h = 0;
         form->accLocation(&x, &y, &w, &h, Child(id));

@@ -125,8 +125,7 @@ void ScenarioComponents() {
     // While the controls go, the form paints only those still there.
     form->Probe2->whileGoing = [window] {
         HDC dc = CreateCompatibleDC(nullptr);
-        SendMessageW(window, WM_PRINTCLIENT, WPARAM(dc), PRF_CLIENT);
-        DeleteDC(dc);
+        SendMessageW(window, WM_PRINTCLIENT, WPARAM(dc), PRF_CLIENT), DeleteDC(dc);
     };
     // A reader in this process holds the form's object: it lists the two labels, and is cut off when the form goes.
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);

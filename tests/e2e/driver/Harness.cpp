@@ -63,10 +63,7 @@ bool ExpectEq(const std::string& expected, const std::string& got, const std::st
     return Expect(expected == got, what, "expected [" + expected + "], got [" + got + "]");
 }
 
-int FinishChecks() {
-    std::printf("%d passed, %d failed\n", passed, failed);
-    return failed == 0 && passed > 0 ? 0 : 1;
-}
+int FinishChecks() { return std::printf("%d passed, %d failed\n", passed, failed), failed == 0 && passed > 0 ? 0 : 1; }
 
 std::string RectText(const RECT& r) {
     return std::to_string(r.left) + "," + std::to_string(r.top) + " " + std::to_string(r.right - r.left) + "x" +
@@ -165,8 +162,7 @@ HWND Viewer::Main() const {
 
 GUITHREADINFO Viewer::ThreadInfo() const {
     GUITHREADINFO info{sizeof info};
-    GetGUIThreadInfo(threadId_, &info);
-    return info;
+    return GetGUIThreadInfo(threadId_, &info), info;
 }
 
 std::vector<HWND> Viewer::Boxes() const {

@@ -32,8 +32,7 @@ UINT_PTR WINAPI LoggedSetTimer(HWND window, UINT_PTR id, UINT period, TIMERPROC 
 }
 
 BOOL WINAPI LoggedKillTimer(HWND window, UINT_PTR id) {
-    Log("KillTimer id=" + std::to_string(id));
-    return realKillTimer(window, id);
+    return Log("KillTimer id=" + std::to_string(id)), realKillTimer(window, id);
 }
 
 HINSTANCE WINAPI LoggedShellExecute(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR directory,

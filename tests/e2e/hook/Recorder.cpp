@@ -3,7 +3,7 @@
 // viewer's ShellExecuteA had it).
 #include "AppendLine.h"
 
+// Quick clicks start several recorders at once, and AppendLine keeps their lines apart.
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    // Quick clicks start several recorders at once, and AppendLine keeps their lines apart.
     return AppendLine(L"QB_RECORDER_LOG", GetCommandLineA()) ? 0 : 1;
 }
